@@ -1,0 +1,49 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <ctime>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/FileInfo.h"
+
+// One file filed by a search.
+struct CFileRecord {
+    std::string strName;      // the name without folder, as listed
+    std::string strModified;  // local time, "YYYY/MM/DD hh:mm:ss"
+    std::string strFolder;    // the folder as the scan reached it, ending in "/"
+    std::uint32_t nSize = 0;  // the low 32 bits of the size
+    bool bSelected = false;   // marked for the next move or delete
+
+    // What the file was when the search found it. A delete goes ahead only while
+    // the file on disk still matches, so a file changed since is never removed.
+    std::uint64_t nFullSize = 0;
+    timespec modified{};
+    dev_t device = 0;
+    ino_t inode = 0;
+
+    std::string FullPath() const { return strFolder + strName; }
+};
+
+// The files of one key: the first found, then the later ones in the order found.
+struct CDuplicateGroup {
+    std::unique_ptr<CFileRecord> pFirst;
+    std::vector<std::unique_ptr<CFileRecord>> others;
+
+    bool IsDuplicateGroup() const { return !others.empty(); }
+};
+
+// Key: the 40 upper-case hex digits of the SHA-1; std::string orders them
+// byte by byte, which is ascending digest value.
+using CResultMap = std::map<std::string, std::unique_ptr<CDuplicateGroup>>;
+
+// Builds the record of a file found at fullPath (its folder followed by info.name).
+std::unique_ptr<CFileRecord> NewFileRecord(const std::string& fullPath,
+                                           const mollwick::FileInfo& info);
+
+// Frees every group and record; the map stays, empty.
+void ClearResults(CResultMap& results);
