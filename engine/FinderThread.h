@@ -1,0 +1,74 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <atomic>
+#include <cstdint>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "digest/Sha1Context.h"
+#include "engine/FinderMessages.h"
+#include "engine/ResultModel.h"
+#include "platform/FileInfo.h"
+#include "platform/MessagePort.h"
+#include "platform/MessageThread.h"
+
+// The worker: searches and file actions run here, one request at a time, each
+// ending with WM_FINDER_DONE. The window writes the request fields only while
+// the worker is idle and then posts the request; m_bStop is the one field
+// written while it is busy.
+class CFinderThread : public mollwick::MessageThread {
+public:
+    CFinderThread();
+    ~CFinderThread() override;
+
+    std::int32_t m_nTotalFiles = 0;
+    std::int32_t m_nDuplicates = 0;
+    std::string m_strSourcePaths;  // CR LF before each folder
+    std::string m_strDestPath;
+    std::string m_strExtensions;
+    std::int32_t m_nCompareMode = COMPARE_BY_CONTENT;
+    std::string m_strCurrentFile;
+    bool m_bSubfolders = false;
+    bool m_bHiddenFiles = false;
+    bool m_bAllExtensions = false;
+    std::atomic<bool> m_bStop{false};
+    mollwick::MessagePort* m_pMainDlg = nullptr;
+    CResultMap* m_pResults = nullptr;
+    CSha1Context m_sha1;
+
+    void OnStartSearch(std::uintptr_t wParam, std::intptr_t lParam);
+    void OnFileAction(std::uintptr_t wParam, std::intptr_t lParam);
+
+    void PostProgress();
+    void SearchPaths(std::string paths);
+    void ScanFolder(std::string folder);
+    bool ProcessFile(const std::string& fullPath, const mollwick::FileInfo& info);
+    void MoveOneFile(std::string sourcePath, const CFileRecord& record, std::int32_t number);
+
+    // Whether a file name passes the extension filter of the request.
+    bool PassesExtensionFilter(const std::string& name) const;
+
+protected:
+    bool InitInstance() override;
+    int ExitInstance() override;
+    void Dispatch(const mollwick::Message& message) override;
+
+private:
+    // A progress report that must reach the window even when the previous one
+    // has not been taken yet (the last of a job, an error text).
+    void PostProgressAlways();
+    void PostProgress(bool always);
+    void PostDone(std::uintptr_t operation, std::intptr_t count);
+
+    bool m_bProgressHeldBack = false;
+    // Folders entered by the current search, so none is entered twice.
+    std::set<std::pair<dev_t, ino_t>> m_enteredFolders;
+};
+
+// Cuts the source list at every CR and LF; empty segments are dropped and
+// spaces kept. True when at least one folder was appended.
+bool SplitPaths(const std::string& text, std::vector<std::string>& paths);
