@@ -4,6 +4,7 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <future>
 #include <system_error>
 #include <thread>
 
@@ -64,15 +65,19 @@ MessageThread::MessageThread() : m_channel(std::make_shared<ThreadChannel>()) {}
 MessageThread::~MessageThread() = default;
 
 bool MessageThread::Start(int priorityRaise) {
+    std::promise<void> started;
+    std::future<void> startedFuture = started.get_future();
     try {
-        std::thread(&MessageThread::Run, this, priorityRaise).detach();
+        std::thread(&MessageThread::Run, this, priorityRaise, std::move(started)).detach();
     } catch (const std::system_error&) {
         return false;
     }
+    // The start values are in place before anyone writes to the object.
+    startedFuture.wait();
     return true;
 }
 
-void MessageThread::Run(int priorityRaise) {
+void MessageThread::Run(int priorityRaise, std::promise<void> started) {
     if (priorityRaise > 0) {
         // One nice step lower is one priority step higher. Ordinary users may not
         // lower it; the thread then runs at the normal priority.
@@ -80,7 +85,9 @@ void MessageThread::Run(int priorityRaise) {
         const int current = ::getpriority(PRIO_PROCESS, tid);
         (void)::setpriority(PRIO_PROCESS, tid, current - priorityRaise);
     }
-    if (InitInstance()) {
+    const bool initialised = InitInstance();
+    started.set_value();
+    if (initialised) {
         for (;;) {
             const Message message = m_channel->Take();
             if (message.message == WM_QUIT) {
