@@ -164,19 +164,25 @@ TEST_P(Sha1Function, RandomSplitsMatchOracle) {
 // Finish must leave nothing of the message behind: its last transform runs on a
 // zeroed chain and a zeroed block. A recording function sees what it is handed.
 struct Recorder {
+    struct Call {
+        std::array<std::uint32_t, 5> chainIn;
+        std::array<std::uint8_t, 64> lastBlock;
+    };
     static inline BlocksFunction inner = nullptr;
-    static inline std::array<std::uint32_t, 5> lastChainIn{};
-    static inline std::array<std::uint8_t, 64> lastBlock{};
+    static inline std::vector<Call> calls;
     static void Compress(std::uint32_t chain[5], std::uint32_t schedule[16],
                          const std::uint8_t* data, std::size_t blocks) {
-        std::memcpy(lastChainIn.data(), chain, sizeof lastChainIn);
-        std::memcpy(lastBlock.data(), data + 64 * (blocks - 1), 64);
+        Call call;
+        std::memcpy(call.chainIn.data(), chain, sizeof call.chainIn);
+        std::memcpy(call.lastBlock.data(), data + 64 * (blocks - 1), 64);
+        calls.push_back(call);
         inner(chain, schedule, data, blocks);
     }
 };
 
 TEST_P(Sha1Function, FinishWipesTheWorkingState) {
     Recorder::inner = m_function;
+    Recorder::calls.clear();
     ScopedFunctionForTesting record(&Recorder::Compress);
     CSha1Context ctx;
     ctx.Begin();
@@ -184,15 +190,18 @@ TEST_P(Sha1Function, FinishWipesTheWorkingState) {
     ctx.AddBytes(Bytes(message), static_cast<std::uint32_t>(message.size()));
     ctx.Finish();
     EXPECT_EQ(HexText(ctx), OracleHex(message));
-    EXPECT_EQ(Recorder::lastChainIn, (std::array<std::uint32_t, 5>{}));
-    EXPECT_EQ(Recorder::lastBlock, (std::array<std::uint8_t, 64>{}));
+    ASSERT_FALSE(Recorder::calls.empty());
+    EXPECT_EQ(Recorder::calls.back().chainIn, (std::array<std::uint32_t, 5>{}));
+    EXPECT_EQ(Recorder::calls.back().lastBlock, (std::array<std::uint8_t, 64>{}));
 
-    // A second Finish without Begin pads an empty message: its length field (the
-    // last eight bytes of the padded block) shows that the bit count was cleared.
+    // Finish again without Begin: the padded block's length field (its last eight
+    // bytes) shows whether the bit count was cleared.
+    Recorder::calls.clear();
     ctx.Finish();
-    Recorder::lastBlock.fill(0xEE);
-    ctx.Finish();
-    EXPECT_EQ(Recorder::lastBlock, (std::array<std::uint8_t, 64>{}));
+    ASSERT_EQ(Recorder::calls.size(), 2u);
+    std::array<std::uint8_t, 64> emptyMessageBlock{};
+    emptyMessageBlock[0] = 0x80;
+    EXPECT_EQ(Recorder::calls[0].lastBlock, emptyMessageBlock);
 }
 
 INSTANTIATE_TEST_SUITE_P(Sha1, Sha1Function, testing::ValuesIn(kFunctions),
