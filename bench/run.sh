@@ -30,7 +30,8 @@ group_sha1() {
     cat "$file" >/dev/null # into the page cache
 
     local common=(--file="$file" --benchmark_format=json --benchmark_repetitions=3
-        --benchmark_report_aggregates_only=true --benchmark_min_time=0.3)
+        --benchmark_report_aggregates_only=true --benchmark_min_time=0.5
+        --benchmark_enable_random_interleaving=true)
     echo "sha1: our functions and OpenSSL with its SHA extensions" >&2
     "$program" "${common[@]}" >"$results/sha1.json"
     echo "sha1: OpenSSL without its SHA extensions" >&2

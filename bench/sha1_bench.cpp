@@ -145,14 +145,8 @@ void AddSizes(benchmark::internal::Benchmark* b) {
 BENCHMARK_CAPTURE(OursAddBytes, portable, false)->Apply(AddSizes);
 BENCHMARK_CAPTURE(OursAddBytes, shaext, true)->Apply(AddSizes);
 BENCHMARK(OpenSslAddBytes)->Apply(AddSizes);
-BENCHMARK_CAPTURE(OursFile, portable, false)
-    ->Iterations(1)
-    ->UseRealTime()
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(OursFile, shaext, true)
-    ->Iterations(1)
-    ->UseRealTime()
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(OursFile, portable, false)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(OursFile, shaext, true)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(OpenSslFile)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 int MakeFile(const std::string& path, std::size_t size) {
