@@ -17,7 +17,8 @@ inline constexpr std::uint32_t WS_BORDER = 0x00800000u;
 inline constexpr std::uint32_t WS_SYSMENU = 0x00080000u;
 inline constexpr std::uint32_t WS_GROUP = 0x00020000u;
 inline constexpr std::uint32_t WS_TABSTOP = 0x00010000u;
-inline constexpr std::uint32_t WS_MINIMIZEBOX = 0x00020000u;  // same bit as WS_GROUP, on windows
+inline constexpr std::uint32_t WS_MINIMIZEBOX =
+    0x00020000u;  // WS_GROUP's bit, read in a dialog's own style
 
 inline constexpr std::uint32_t WS_EX_TRANSPARENT = 0x00000020u;
 inline constexpr std::uint32_t WS_EX_WINDOWEDGE = 0x00000100u;
