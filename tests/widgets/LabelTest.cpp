@@ -129,6 +129,7 @@ private Q_SLOTS:
     void clickOpens();
     void notifyingClickTellsParentAndOpensNothing();
     void fontSetters();
+    void linkCursorIsTheLabelsCursor();
     void frameNarrowsClientArea();
     void systemColourChangeMovesOnlyDefaultBackground();
 };
@@ -453,6 +454,17 @@ void LabelTest::fontSetters() {
     label.SetFaceName(QString(40, u'z'), 2);
     QCOMPARE(label.LogFont().FaceName(), QString(31, u'z'));
     QCOMPARE(label.LogFont().nCharSet, 2);
+}
+
+void LabelTest::linkCursorIsTheLabelsCursor() {
+    QWidget parent;
+    parent.setCursor(Qt::WaitCursor);
+    CLabel* label = new CLabel(&parent);
+    QCOMPARE(label->cursor().shape(), Qt::WaitCursor);
+    label->SetLinkCursor(QCursor(Qt::PointingHandCursor));
+    QCOMPARE(label->cursor().shape(), Qt::PointingHandCursor);
+    label->SetLinkCursor(std::nullopt);
+    QCOMPARE(label->cursor().shape(), Qt::WaitCursor);
 }
 
 void LabelTest::frameNarrowsClientArea() {
