@@ -1,57 +1,16 @@
 #include "digest/Sha1Context.h"
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstring>
 #include <memory>
 #include <new>
 
 #include "digest/Sha1Blocks.h"
+#include "platform/FileReader.h"
 
 namespace {
 
 constexpr std::uint32_t kInitialChain[5] = {0x67452301u, 0xEFCDAB89u, 0x98BADCFEu, 0x10325476u,
                                             0xC3D2E1F0u};
-
-// Closes the descriptor on every way out of HashFileContent.
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : m_fd(fd) {}
-    ~FileDescriptor() {
-        if (m_fd >= 0) {
-            ::close(m_fd);
-        }
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
-
-// Fills buffer as far as the file allows. Returns the bytes read, or -1 on a
-// read error; fewer than size bytes without an error means the end was reached.
-ssize_t ReadPiece(int fd, std::uint8_t* buffer, std::size_t size) {
-    std::size_t filled = 0;
-    while (filled < size) {
-        const ssize_t n = ::read(fd, buffer + filled, size - filled);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return -1;
-        }
-        if (n == 0) {
-            break;
-        }
-        filled += static_cast<std::size_t>(n);
-    }
-    return static_cast<ssize_t>(filled);
-}
 
 }  // namespace
 
@@ -137,41 +96,44 @@ bool CSha1Context::FormatHexText(char* out) const {
     if (out == nullptr) {
         return false;
     }
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    for (int i = 0; i < 20; ++i) {
-        out[2 * i] = kDigits[m_result[i] >> 4];
-        out[2 * i + 1] = kDigits[m_result[i] & 15];
-    }
-    out[40] = '\0';
+    FormatDigestText(m_result, out);
     return true;
 }
 
-bool CSha1Context::HashFileContent(const std::string& path) {
-    // O_NONBLOCK keeps a FIFO or a device from hanging the open; such files are
-    // refused below before anything is read.
-    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
-    if (file.get() < 0) {
-        return false;
+void FormatDigestText(const std::uint8_t* digest, char* out) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    for (int i = 0; i < 20; ++i) {
+        out[2 * i] = kDigits[digest[i] >> 4];
+        out[2 * i + 1] = kDigits[digest[i] & 15];
     }
-    struct stat st {};
-    if (::fstat(file.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+    out[40] = '\0';
+}
+
+bool CSha1Context::HashFileContent(const std::string& path, std::uint64_t expectedSize) {
+    // The reader refuses FIFOs and devices without blocking on them.
+    mollwick::FileReader file(path);
+    if (!file.IsOpen()) {
         return false;
     }
     std::unique_ptr<std::uint8_t[]> buffer(new (std::nothrow) std::uint8_t[kReadPieceSize]);
     if (!buffer) {
         return false;
     }
-    ::posix_fadvise(file.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+    std::uint64_t total = 0;
     for (;;) {
-        const ssize_t n = ReadPiece(file.get(), buffer.get(), kReadPieceSize);
+        const ssize_t n = file.Read(buffer.get(), kReadPieceSize);
         if (n < 0) {
             return false;  // a read error: never a digest of part of the file
+        }
+        total += static_cast<std::uint64_t>(n);
+        if (expectedSize != kAnySize && total > expectedSize) {
+            return false;  // it grew while read
         }
         if (n > 0) {
             AddBytes(buffer.get(), static_cast<std::uint32_t>(n));
         }
         if (static_cast<std::size_t>(n) < kReadPieceSize) {
-            return true;
+            return expectedSize == kAnySize || total == expectedSize;
         }
     }
 }

@@ -22,8 +22,10 @@ public:
     bool FormatHexText(char* out) const;
 
     // Adds the whole content of the regular file at path. False when it cannot be
-    // opened, is not a regular file, or cannot be read to its end.
-    bool HashFileContent(const std::string& path);
+    // opened, is not a regular file, or cannot be read to its end, and when an
+    // expected size is given and the file no longer has it (it changed under us).
+    static constexpr std::uint64_t kAnySize = ~std::uint64_t{0};
+    bool HashFileContent(const std::string& path, std::uint64_t expectedSize = kAnySize);
     // Adds the name as ISO 8859-1 bytes. A name that has no such form (a
     // character above U+00FF, or bytes that are not UTF-8) is added as one 0x00
     // byte followed by its own bytes, so it still gets a key of its own.
@@ -44,3 +46,7 @@ private:
     std::uint8_t m_result[20];
     std::uint32_t m_schedule[16];
 };
+
+// The text form of a 20-byte digest: 40 upper-case hex digits and a NUL, into
+// a buffer of at least 41 characters.
+void FormatDigestText(const std::uint8_t* digest, char* out);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "digest/Sha1Context.h"
+#include "engine/ContentSieve.h"
 #include "engine/FinderMessages.h"
 #include "engine/ResultModel.h"
 #include "platform/FileInfo.h"
@@ -39,6 +40,9 @@ public:
     mollwick::MessagePort* m_pMainDlg = nullptr;
     CResultMap* m_pResults = nullptr;
     CSha1Context m_sha1;
+    // Support switch: by content, read and hash every file in full instead of
+    // only the files that can have a twin. The results are the same.
+    bool m_bReadEveryFile = false;
 
     void OnStartSearch(std::uintptr_t wParam, std::intptr_t lParam);
     void OnFileAction(std::uintptr_t wParam, std::intptr_t lParam);
@@ -63,8 +67,11 @@ private:
     void PostProgressAlways();
     void PostProgress(bool always);
     void PostDone(std::uintptr_t operation, std::intptr_t count);
+    // Files a record under its key: a new group, or the end of an existing one.
+    void FileUnderKey(const std::string& key, std::unique_ptr<CFileRecord> record);
 
     bool m_bProgressHeldBack = false;
+    CContentSieve m_sieve{m_sha1};
     // Folders entered by the current search, so none is entered twice.
     std::set<std::pair<dev_t, ino_t>> m_enteredFolders;
 };

@@ -1,0 +1,162 @@
+#include "engine/ContentSieve.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/FileReader.h"
+
+namespace {
+
+constexpr std::size_t kPieceSize = CSha1Context::kReadPieceSize;
+
+}  // namespace
+
+CContentSieve::CContentSieve(CSha1Context& sha1) : m_sha1(sha1) {}
+
+void CContentSieve::Clear() {
+    m_buckets.clear();
+}
+
+// Small files are read whole for the first look, so their first-block digest
+// is already their key.
+bool CContentSieve::DigestOfFirstBlock(const CFileRecord& record, Digest& digest) {
+    if (record.nFullSize <= kFirstBlockSize) {
+        return DigestOfWhole(record, digest);
+    }
+    mollwick::FileReader reader(record.FullPath());
+    std::uint8_t block[kFirstBlockSize];
+    if (reader.Read(block, sizeof block) != static_cast<ssize_t>(sizeof block)) {
+        return false;
+    }
+    m_sha1.Begin();
+    m_sha1.AddBytes(block, sizeof block);
+    m_sha1.Finish();
+    std::memcpy(digest.data(), m_sha1.Result(), digest.size());
+    return true;
+}
+
+// The SHA-1 of the whole content. A file whose length is no longer the listed
+// one changed under the search and is treated as unreadable.
+bool CContentSieve::DigestOfWhole(const CFileRecord& record, Digest& digest) {
+    m_sha1.Begin();
+    if (!m_sha1.HashFileContent(record.FullPath(), record.nFullSize)) {
+        return false;
+    }
+    m_sha1.Finish();
+    std::memcpy(digest.data(), m_sha1.Result(), digest.size());
+    return true;
+}
+
+bool CContentSieve::SameContent(const CFileRecord& a, const CFileRecord& b) {
+    mollwick::FileReader readerA(a.FullPath());
+    mollwick::FileReader readerB(b.FullPath());
+    if (!readerA.IsOpen() || !readerB.IsOpen()) {
+        return false;
+    }
+    if (!m_buffer) {
+        m_buffer.reset(new std::uint8_t[kPieceSize]);
+    }
+    if (!m_compareBuffer) {
+        m_compareBuffer.reset(new std::uint8_t[kPieceSize]);
+    }
+    std::uint64_t total = 0;
+    for (;;) {
+        const ssize_t n = readerA.Read(m_buffer.get(), kPieceSize);
+        const ssize_t m = readerB.Read(m_compareBuffer.get(), kPieceSize);
+        if (n < 0 || n != m ||
+            std::memcmp(m_buffer.get(), m_compareBuffer.get(), static_cast<std::size_t>(n)) != 0) {
+            return false;
+        }
+        total += static_cast<std::uint64_t>(n);
+        if (static_cast<std::size_t>(n) < kPieceSize) {
+            return total == a.nFullSize && total == b.nFullSize;
+        }
+    }
+}
+
+bool CContentSieve::Classify(SizeBucket& bucket, const CFileRecord& record,
+                             std::size_t& classIndex) {
+    Digest firstBlock;
+    if (!DigestOfFirstBlock(record, firstBlock)) {
+        return false;
+    }
+    const auto found =
+        std::find_if(bucket.classes.begin(), bucket.classes.end(),
+                     [&](const FirstBlockClass& c) { return c.firstBlock == firstBlock; });
+    classIndex = static_cast<std::size_t>(found - bucket.classes.begin());
+    if (found == bucket.classes.end()) {
+        bucket.classes.push_back(FirstBlockClass{firstBlock, nullptr, {}});
+    }
+    return true;
+}
+
+bool CContentSieve::KeyOf(const FirstBlockClass& cls, const CFileRecord& record, Digest& key) {
+    if (record.nFullSize <= kFirstBlockSize) {
+        key = cls.firstBlock;  // the whole file was read for the first look
+        return true;
+    }
+    const auto link = m_keysByFile.find({record.device, record.inode});
+    if (link != m_keysByFile.end()) {
+        key = link->second;
+        return true;
+    }
+    for (const Hashed& content : cls.contents) {
+        if (SameContent(record, *content.record)) {
+            key = content.key;
+            return true;
+        }
+    }
+    return DigestOfWhole(record, key);
+}
+
+void CContentSieve::Confirm(FirstBlockClass& cls, const Digest& key,
+                            std::unique_ptr<CFileRecord> record, const FileFunction& file) {
+    const CFileRecord* kept = record.get();
+    if (record->nFullSize > kFirstBlockSize) {
+        m_keysByFile.emplace(std::make_pair(record->device, record->inode), key);
+        const bool newContent = std::none_of(cls.contents.begin(), cls.contents.end(),
+                                             [&](const Hashed& h) { return h.key == key; });
+        if (newContent) {
+            cls.contents.push_back(Hashed{key, kept});
+        }
+    }
+    cls.confirmed = true;
+    file(key, std::move(record));
+}
+
+void CContentSieve::Add(std::unique_ptr<CFileRecord> record, const FileFunction& file) {
+    SizeBucket& bucket = m_buckets[record->nFullSize];
+    if (!bucket.alone && bucket.classes.empty()) {
+        bucket.alone = std::move(record);  // alone by size: not opened, maybe never
+        return;
+    }
+    if (bucket.alone) {
+        std::size_t index = 0;
+        std::unique_ptr<CFileRecord> first = std::move(bucket.alone);
+        if (Classify(bucket, *first, index)) {
+            bucket.classes[index].alone = std::move(first);
+        }
+    }
+    std::size_t index = 0;
+    if (!Classify(bucket, *record, index)) {
+        return;
+    }
+    FirstBlockClass& cls = bucket.classes[index];
+    if (!cls.alone && !cls.confirmed) {
+        cls.alone = std::move(record);  // alone by its first block so far
+        return;
+    }
+    // A second file of this size and first block: the one waiting is confirmed
+    // first, since the scan found it first.
+    if (cls.alone) {
+        std::unique_ptr<CFileRecord> first = std::move(cls.alone);
+        Digest key;
+        if (KeyOf(cls, *first, key)) {
+            Confirm(cls, key, std::move(first), file);
+        }
+    }
+    Digest key;
+    if (KeyOf(cls, *record, key)) {
+        Confirm(cls, key, std::move(record), file);
+    }
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace mollwick {
+
+// Reads one regular file from its start. Opening never blocks: a FIFO or a
+// device is refused instead of read.
+class FileReader {
+public:
+    explicit FileReader(const std::string& path);
+    ~FileReader();
+    FileReader(const FileReader&) = delete;
+    FileReader& operator=(const FileReader&) = delete;
+
+    bool IsOpen() const { return m_fd >= 0; }
+    // Fills buffer as far as the file allows: the bytes read, fewer than size
+    // only at the end of the file, or -1 on a read error.
+    ssize_t Read(std::uint8_t* buffer, std::size_t size);
+
+private:
+    int m_fd = -1;
+};
+
+namespace testing {
+// How many files FileReader has opened in this process.
+std::uint64_t FileReaderOpenCount();
+}  // namespace testing
+
+}  // namespace mollwick
