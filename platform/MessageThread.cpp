@@ -4,6 +4,7 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <future>
 #include <system_error>
 #include <thread>
 
@@ -64,15 +65,20 @@ MessageThread::MessageThread() : m_channel(std::make_shared<ThreadChannel>()) {}
 MessageThread::~MessageThread() = default;
 
 bool MessageThread::Start(int priorityRaise) {
+    std::promise<void> initialised;
+    std::future<void> ready = initialised.get_future();
     try {
-        std::thread(&MessageThread::Run, this, priorityRaise).detach();
+        std::thread(&MessageThread::Run, this, priorityRaise, std::move(initialised)).detach();
     } catch (const std::system_error&) {
         return false;
     }
+    // The creator writes the request fields as soon as this returns; InitInstance
+    // sets their start values, so it must be over by then.
+    ready.wait();
     return true;
 }
 
-void MessageThread::Run(int priorityRaise) {
+void MessageThread::Run(int priorityRaise, std::promise<void> initialised) {
     if (priorityRaise > 0) {
         // One nice step lower is one priority step higher. Ordinary users may not
         // lower it; the thread then runs at the normal priority.
@@ -80,7 +86,9 @@ void MessageThread::Run(int priorityRaise) {
         const int current = ::getpriority(PRIO_PROCESS, tid);
         (void)::setpriority(PRIO_PROCESS, tid, current - priorityRaise);
     }
-    if (InitInstance()) {
+    const bool initOk = InitInstance();
+    initialised.set_value();
+    if (initOk) {
         for (;;) {
             const Message message = m_channel->Take();
             if (message.message == WM_QUIT) {

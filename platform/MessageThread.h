@@ -4,6 +4,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <future>
 #include <memory>
 #include <mutex>
 
@@ -55,8 +56,8 @@ public:
     MessageThread& operator=(const MessageThread&) = delete;
 
     // Starts the thread, trying to raise its priority by priorityRaise steps
-    // (a refusal is ignored). False when no thread could be started; the object
-    // then still belongs to the caller.
+    // (a refusal is ignored), and returns once InitInstance has run there. False
+    // when no thread could be started; the object then still belongs to the caller.
     bool Start(int priorityRaise);
 
     bool PostThreadMessage(std::uint32_t message, std::uintptr_t wParam = 0,
@@ -72,7 +73,7 @@ protected:
     virtual void Dispatch(const Message& message) = 0;
 
 private:
-    void Run(int priorityRaise);
+    void Run(int priorityRaise, std::promise<void> initialised);
 
     std::shared_ptr<ThreadChannel> m_channel;
 };
