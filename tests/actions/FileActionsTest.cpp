@@ -204,6 +204,22 @@ TEST_F(FileActionsTest, MoveTakesMarkedFilesInKeyOrderFirstThenOthers) {
     EXPECT_TRUE(m_results[Key('A')]->pFirst->bSelected);
 }
 
+// While the window has not taken the last report, the next ones are left out;
+// the report of the last file handled still comes.
+TEST_F(FileActionsTest, SlowWindowStillGetsTheLastFileHandled) {
+    WriteFile(m_src + "/a", "x");
+    WriteFile(m_src + "/b", "x");
+    WriteFile(m_src + "/c", "x");
+    AddGroup(m_results, Key('1'),
+             {{m_src + "/a", true}, {m_src + "/b", true}, {m_src + "/c", true}});
+    m_port.SetProgressWaiting(true);
+
+    EXPECT_EQ(Delete(), Done(FINDER_OP_DELETE, 3));
+
+    EXPECT_EQ(ProgressPaths(), std::vector<std::string>{m_src + "/c"});
+    EXPECT_TRUE(ListNames(m_src).empty());
+}
+
 // The number in front of a clashing name is the count of files handled before
 // it in the same request, starting again at 0 with every request.
 TEST_F(FileActionsTest, ClashingNameIsNumberedWithTheCountHandledBefore) {

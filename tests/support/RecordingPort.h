@@ -66,8 +66,17 @@ public:
         return true;
     }
 
-    // Every message is taken the moment it is posted.
-    bool IsWaiting(std::uint32_t /*message*/) const override { return false; }
+    // Every message is taken the moment it is posted, unless the test makes the
+    // port claim that a progress report still waits (a window that is slow to
+    // take them).
+    bool IsWaiting(std::uint32_t message) const override {
+        std::lock_guard lock(m_mutex);
+        return message == WM_FINDER_PROGRESS && m_progressWaiting;
+    }
+    void SetProgressWaiting(bool waiting) {
+        std::lock_guard lock(m_mutex);
+        m_progressWaiting = waiting;
+    }
 
     // Waits for the next WM_FINDER_DONE not yet returned by an earlier call;
     // nothing when the time runs out first.
@@ -119,6 +128,7 @@ private:
     std::vector<PostedMessage> m_messages;
     std::size_t m_nextDoneScan = 0;
     bool m_sawProgress = false;
+    bool m_progressWaiting = false;
     std::function<void()> m_firstProgressHook;
 };
 
