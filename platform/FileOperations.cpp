@@ -194,8 +194,9 @@ int MoveFileNoReplace(const std::string& source, const std::string& target) {
             return 0;
         }
         const int error = errno;
-        if (error == EINVAL) {
-            // A file system without the no-replace rename: link, then unlink.
+        if (error == EINVAL || error == ENOSYS) {
+            // A file system (or a kernel) without the no-replace rename: link,
+            // which never replaces either, then unlink.
             if (::link(source.c_str(), target.c_str()) != 0) {
                 return errno == EXDEV ? CopyAcross(source, target) : errno;
             }
@@ -204,6 +205,7 @@ int MoveFileNoReplace(const std::string& source, const std::string& target) {
                 ::unlink(target.c_str());
                 return unlinkError;
             }
+            (void)SyncFolder(FolderOf(target));
             return 0;
         }
         if (error != EXDEV) {
