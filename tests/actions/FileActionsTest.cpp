@@ -485,7 +485,8 @@ TEST_F(FileActionsTest, DeleteAfterARealSearchIgnoresAStaleStop) {
     m_worker->m_strExtensions = "*";
     ASSERT_TRUE(m_worker.Post(WM_FINDER_SEARCH));
     ASSERT_EQ(m_port.WaitForDone().value().wParam, FINDER_OP_SEARCH);
-    ASSERT_EQ(m_results.size(), 3u);
+    // "lone" has no twin: a search by content keeps only the groups of duplicates.
+    ASSERT_EQ(m_results.size(), 2u);
 
     int marked = 0;
     for (auto& [key, group] : m_results) {
