@@ -1,5 +1,7 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 
@@ -133,7 +135,7 @@ TEST(FolderScan, ProgressEveryFifthFileAndOnceAtTheEnd) {
         }
         WorkerHarness harness;
         ASSERT_TRUE(harness.Search({{tree.Path()}}));
-        const std::vector<Posted> messages = harness.Port().Messages();
+        const std::vector<PostedMessage> messages = harness.Port().Messages();
         ASSERT_GE(messages.size(), 2u);
         EXPECT_EQ(messages.back().message, WM_FINDER_DONE);
         EXPECT_EQ(messages.back().wParam, FINDER_OP_SEARCH);
@@ -153,7 +155,7 @@ TEST(FolderScan, AWindowThatHasNotTakenItsLastReportGetsOnlyTheFinalOne) {
         tree.Write("f" + std::to_string(i), "x");
     }
     WorkerHarness harness;
-    harness.Port().SetSlowWindow(true);
+    harness.Port().SetProgressWaiting(true);
     ASSERT_TRUE(harness.Search({{tree.Path()}}));
     const std::vector<CProgressInfo> progress = harness.Port().Progress();
     ASSERT_EQ(progress.size(), 1u);
@@ -234,19 +236,13 @@ TEST(FolderScan, AStopEndsTheSearchWithTheLastProgressThenDone) {
     }
     WorkerHarness harness;
     CFinderThread& worker = harness.Worker();
-    bool stopped = false;  // touched on the worker thread only
-    harness.Port().OnPost([&worker, &stopped](const Posted& posted) {
-        if (posted.message == WM_FINDER_PROGRESS && !stopped) {
-            stopped = true;
-            worker.m_bStop = true;
-        }
-    });
+    harness.Port().OnFirstProgress([&worker] { worker.m_bStop = true; });
     ASSERT_TRUE(harness.Search({{tree.Path()}, "*", COMPARE_BY_CONTENT, true, false}));
-    const std::vector<Posted> messages = harness.Port().Messages();
+    const std::vector<PostedMessage> messages = harness.Port().Messages();
     ASSERT_EQ(messages.size(), 3u);
-    EXPECT_EQ(messages[0].progress.nTotalFiles, 5);
+    EXPECT_EQ(messages[0].progress->nTotalFiles, 5);
     EXPECT_EQ(messages[1].message, WM_FINDER_PROGRESS);
-    EXPECT_EQ(messages[1].progress.nTotalFiles, 5);
+    EXPECT_EQ(messages[1].progress->nTotalFiles, 5);
     EXPECT_EQ(messages[2].message, WM_FINDER_DONE);
     EXPECT_FALSE(worker.m_bStop);
 }
@@ -258,8 +254,8 @@ TEST(FolderScan, WithoutAResultsMapNothingIsScanned) {
     harness.Worker().m_pMainDlg = &harness.Port();
     harness.Worker().m_strSourcePaths = "\r\n" + tree.Path();
     harness.Worker().PostThreadMessage(WM_FINDER_SEARCH);
-    ASSERT_TRUE(harness.Port().WaitForDone());
-    const std::vector<Posted> messages = harness.Port().Messages();
+    ASSERT_TRUE(harness.Port().WaitForDone().has_value());
+    const std::vector<PostedMessage> messages = harness.Port().Messages();
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].message, WM_FINDER_DONE);
     EXPECT_EQ(messages[0].wParam, FINDER_OP_SEARCH);

@@ -34,11 +34,11 @@ TEST(WorkerThread, RequestsQueuedWhileBusyRunInOrder) {
     worker.PostThreadMessage(WM_FINDER_SEARCH);
     worker.PostThreadMessage(WM_FINDER_ACTION, FINDER_OP_MOVE);    // no destination: refused
     worker.PostThreadMessage(WM_FINDER_ACTION, FINDER_OP_DELETE);  // nothing marked
-    ASSERT_TRUE(harness.Port().WaitForDone());
-    ASSERT_TRUE(harness.Port().WaitForDone());
-    ASSERT_TRUE(harness.Port().WaitForDone());
+    ASSERT_TRUE(harness.Port().WaitForDone().has_value());
+    ASSERT_TRUE(harness.Port().WaitForDone().has_value());
+    ASSERT_TRUE(harness.Port().WaitForDone().has_value());
     std::vector<std::pair<std::uintptr_t, std::intptr_t>> done;
-    for (const Posted& posted : harness.Port().Messages()) {
+    for (const PostedMessage& posted : harness.Port().Messages()) {
         if (posted.message == WM_FINDER_DONE) {
             done.emplace_back(posted.wParam, posted.lParam);
         }
