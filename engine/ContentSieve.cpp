@@ -97,6 +97,11 @@ bool CContentSieve::KeyOf(const FirstBlockClass& cls, const CFileRecord& record,
     }
     const auto link = m_keysByFile.find({record.device, record.inode});
     if (link != m_keysByFile.end()) {
+        // Still the listed length, or it changed under the search.
+        std::uint64_t size = 0;
+        if (!mollwick::RegularFileSize(record.FullPath(), size) || size != record.nFullSize) {
+            return false;
+        }
         key = link->second;
         return true;
     }

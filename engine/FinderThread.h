@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <set>
 #include <string>
 #include <utility>
@@ -43,6 +44,8 @@ public:
     // Support switch: by content, read and hash every file in full instead of
     // only the files that can have a twin. The results are the same.
     bool m_bReadEveryFile = false;
+    // Test seam: runs for each file right after it was listed and counted.
+    std::function<void(const std::string& fullPath)> m_afterListingForTesting;
 
     void OnStartSearch(std::uintptr_t wParam, std::intptr_t lParam);
     void OnFileAction(std::uintptr_t wParam, std::intptr_t lParam);

@@ -89,6 +89,9 @@ void CFinderThread::ScanFolder(std::string folder) {
         }
         m_strCurrentFile = folder + entry.name;
         ++m_nTotalFiles;
+        if (m_afterListingForTesting) {
+            m_afterListingForTesting(m_strCurrentFile);
+        }
         // Links to files, FIFOs, sockets and devices count but are never opened
         // or filed: a FIFO would hang the read, and acting on a link's target
         // could lose the data it points at.

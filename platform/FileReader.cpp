@@ -53,6 +53,15 @@ ssize_t FileReader::Read(std::uint8_t* buffer, std::size_t size) {
     return static_cast<ssize_t>(filled);
 }
 
+bool RegularFileSize(const std::string& path, std::uint64_t& size) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        return false;
+    }
+    size = static_cast<std::uint64_t>(st.st_size);
+    return true;
+}
+
 namespace testing {
 std::uint64_t FileReaderOpenCount() {
     return g_openCount.load(std::memory_order_relaxed);

@@ -26,6 +26,10 @@ private:
     int m_fd = -1;
 };
 
+// The size of the regular file at path, following links; false when there is
+// no such file.
+bool RegularFileSize(const std::string& path, std::uint64_t& size);
+
 namespace testing {
 // How many files FileReader has opened in this process.
 std::uint64_t FileReaderOpenCount();
