@@ -63,7 +63,7 @@ QString CAboutDlg::AboutText() {
         QString::asprintf("Mollwick Ver. %s", kMollwickVersion),
         u"Contact: see the project's README"_s,
         u"Credits:"_s,
-        u"SHA-1 code: the Mollwick developers, per FIPS PUB 180-4"_s,
+        u"SHA-1 code: the Mollwick developers (FIPS PUB 180-4)"_s,
     }
         .join(u'\n');
 }
