@@ -40,7 +40,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     setFixedSize(size());
 
     // The label takes the place of the static the template built for 1017: same
-    // rectangle, id, styles, text and font, and the same place in the tab order.
+    // rectangle, id, styles and text, and the dialog font it inherits.
     QWidget* placeholder = controls.value(kIdLabel);
     const ControlTemplate* control = FindControl(tpl, kIdLabel);
     m_label = new CLabel(this);
@@ -51,7 +51,6 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     m_label->SetStyle(control->style);
     m_label->SetText(QString::fromUtf8(control->text));
     m_label->setGeometry(placeholder->geometry());
-    m_label->stackUnder(placeholder);
     delete placeholder;
 
     auto* ok = qobject_cast<QPushButton*>(controls.value(kIdOk));
