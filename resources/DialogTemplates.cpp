@@ -11,7 +11,7 @@ constexpr std::array kAboutControls = {
     ControlTemplate{kNoControlId, "Static", "", 11, 17, 20, 20, kChild | SS_ICON, 0, kAppIconId},
     ControlTemplate{1017, "Static", "Mollwick", 40, 10, 188, 37,
                     kChild | SS_LEFT | SS_NOPREFIX | WS_GROUP, 0},
-    ControlTemplate{1016, "Static", "Copyright (C) the Mollwick authors", 7, 55, 94, 8,
+    ControlTemplate{1016, "Static", "© 2026 The Mollwick developers", 7, 55, 130, 8,
                     kChild | SS_LEFT | WS_GROUP, 0},
     ControlTemplate{kIdOk, "Button", "OK", 178, 47, 50, 16,
                     kChild | BS_DEFPUSHBUTTON | WS_GROUP | WS_TABSTOP, 0},
