@@ -15,6 +15,7 @@ CContentSieve::CContentSieve(CSha1Context& sha1) : m_sha1(sha1) {}
 
 void CContentSieve::Clear() {
     m_buckets.clear();
+    m_keysByFile.clear();  // a later search must read files afresh
 }
 
 // Small files are read whole for the first look, so their first-block digest
@@ -90,26 +91,41 @@ bool CContentSieve::Classify(SizeBucket& bucket, const CFileRecord& record,
     return true;
 }
 
+CContentSieve::Known CContentSieve::KnownKey(const CFileRecord& record, Digest& key) const {
+    const auto found = m_keysByFile.find({record.device, record.inode});
+    if (found == m_keysByFile.end() || found->second.size != record.nFullSize ||
+        found->second.modified.tv_sec != record.modified.tv_sec ||
+        found->second.modified.tv_nsec != record.modified.tv_nsec) {
+        return Known::No;
+    }
+    // Still the listed length, or it changed under the search.
+    std::uint64_t size = 0;
+    if (!mollwick::RegularFileSize(record.FullPath(), size) || size != record.nFullSize) {
+        return Known::Changed;
+    }
+    key = found->second.key;
+    return Known::Yes;
+}
+
 bool CContentSieve::KeyOf(const FirstBlockClass& cls, const CFileRecord& record, Digest& key) {
     if (record.nFullSize <= kFirstBlockSize) {
         key = cls.firstBlock;  // the whole file was read for the first look
         return true;
     }
-    const auto link = m_keysByFile.find({record.device, record.inode});
-    if (link != m_keysByFile.end()) {
-        // Still the listed length, or it changed under the search.
-        std::uint64_t size = 0;
-        if (!mollwick::RegularFileSize(record.FullPath(), size) || size != record.nFullSize) {
-            return false;
-        }
-        key = link->second;
-        return true;
-    }
-    for (const Hashed& content : cls.contents) {
-        if (SameContent(record, *content.record)) {
-            key = content.key;
+    switch (KnownKey(record, key)) {
+        case Known::Yes:
             return true;
-        }
+        case Known::Changed:
+            return false;
+        case Known::No:
+            break;
+    }
+    // One compare with a file already hashed: most files of a class are copies
+    // of its first content. Otherwise the file is hashed, so a class of many
+    // different contents costs one extra read per file, never one per content.
+    if (!cls.contents.empty() && SameContent(record, *cls.contents.front().record)) {
+        key = cls.contents.front().key;
+        return true;
     }
     return DigestOfWhole(record, key);
 }
@@ -117,8 +133,9 @@ bool CContentSieve::KeyOf(const FirstBlockClass& cls, const CFileRecord& record,
 void CContentSieve::Confirm(FirstBlockClass& cls, const Digest& key,
                             std::unique_ptr<CFileRecord> record, const FileFunction& file) {
     const CFileRecord* kept = record.get();
+    m_keysByFile.try_emplace(std::make_pair(record->device, record->inode),
+                             KnownFile{key, record->nFullSize, record->modified});
     if (record->nFullSize > kFirstBlockSize) {
-        m_keysByFile.emplace(std::make_pair(record->device, record->inode), key);
         const bool newContent = std::none_of(cls.contents.begin(), cls.contents.end(),
                                              [&](const Hashed& h) { return h.key == key; });
         if (newContent) {
@@ -130,6 +147,16 @@ void CContentSieve::Confirm(FirstBlockClass& cls, const Digest& key,
 }
 
 void CContentSieve::Add(std::unique_ptr<CFileRecord> record, const FileFunction& file) {
+    Digest known;
+    switch (KnownKey(*record, known)) {
+        case Known::Yes:
+            file(known, std::move(record));  // its group exists: it joins at the end
+            return;
+        case Known::Changed:
+            return;
+        case Known::No:
+            break;
+    }
     SizeBucket& bucket = m_buckets[record->nFullSize];
     if (!bucket.alone && bucket.classes.empty()) {
         bucket.alone = std::move(record);  // alone by size: not opened, maybe never

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <ctime>
 #include <functional>
 #include <map>
 #include <memory>
@@ -59,6 +60,9 @@ private:
     bool DigestOfFirstBlock(const CFileRecord& record, Digest& digest);
     bool DigestOfWhole(const CFileRecord& record, Digest& digest);
     bool SameContent(const CFileRecord& a, const CFileRecord& b);
+    enum class Known { No, Yes, Changed };
+    // Whether the file is another name of a file confirmed already, and its key.
+    Known KnownKey(const CFileRecord& record, Digest& key) const;
     // The key of a file of this class; false when it cannot be read.
     bool KeyOf(const FirstBlockClass& cls, const CFileRecord& record, Digest& key);
     // Hands a confirmed file to the results and remembers its content.
@@ -67,9 +71,15 @@ private:
 
     CSha1Context& m_sha1;
     std::unordered_map<std::uint64_t, SizeBucket> m_buckets;
-    // Keys of the files confirmed so far, by device and inode: a hard link of
-    // one of them needs no reading at all.
-    std::map<std::pair<dev_t, ino_t>, Digest> m_keysByFile;
+    // The files confirmed in this search, by device and inode, with what the
+    // listing said of them: another name of one of them (a hard link) listed
+    // with the same length and time needs no reading at all.
+    struct KnownFile {
+        Digest key;
+        std::uint64_t size;
+        timespec modified;
+    };
+    std::map<std::pair<dev_t, ino_t>, KnownFile> m_keysByFile;
     std::unique_ptr<std::uint8_t[]> m_buffer;
     std::unique_ptr<std::uint8_t[]> m_compareBuffer;
 };

@@ -70,10 +70,12 @@ public:
     }
     ~TemporaryFile() {
         m_fd.Reset();
-        if (!m_path.empty() && m_error == 0) {
+        if (!m_path.empty() && m_error == 0 && !m_renamed) {
             ::unlink(m_path.c_str());
         }
     }
+    // Its name is gone: it was renamed into place.
+    void MarkRenamed() { m_renamed = true; }
     TemporaryFile(const TemporaryFile&) = delete;
     TemporaryFile& operator=(const TemporaryFile&) = delete;
 
@@ -86,7 +88,32 @@ private:
     Descriptor m_fd;
     std::string m_path;
     int m_error = 0;
+    bool m_renamed = false;
 };
+
+bool SameState(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
+           a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
+}
+
+// Puts the finished temporary under the target name without replacing anything.
+// link(2) fails with EEXIST on a taken name, like the rename would; a file
+// system without hard links gets the no-replace rename instead.
+int PlaceWithoutReplacing(TemporaryFile& temporary, const std::string& target) {
+    if (::link(temporary.Path().c_str(), target.c_str()) == 0) {
+        return 0;
+    }
+    const int error = errno;
+    if (error != EPERM && error != ENOTSUP && error != EOPNOTSUPP && error != EMLINK) {
+        return error;
+    }
+    if (::renameat2(AT_FDCWD, temporary.Path().c_str(), AT_FDCWD, target.c_str(),
+                    RENAME_NOREPLACE) != 0) {
+        return errno;
+    }
+    temporary.MarkRenamed();
+    return 0;
+}
 
 int WriteAll(int fd, const char* data, std::size_t size, long long& written) {
     while (size > 0) {
@@ -155,9 +182,8 @@ int CopyAcross(const std::string& source, const std::string& target) {
             return error;
         }
     }
-    if (::fchmod(temporary.Fd(), st.st_mode & 07777) != 0) {
-        return errno;
-    }
+    // Some file systems (FAT) keep no modes: the copy is still whole without.
+    (void)::fchmod(temporary.Fd(), st.st_mode & 07777);
     const timespec times[2] = {st.st_atim, st.st_mtim};
     if (::futimens(temporary.Fd(), times) != 0) {
         return errno;
@@ -168,13 +194,23 @@ int CopyAcross(const std::string& source, const std::string& target) {
     if (const int error = temporary.Close()) {
         return error;
     }
-    // link(2) never replaces: a taken name fails with EEXIST like a rename would.
-    if (::link(temporary.Path().c_str(), target.c_str()) != 0) {
-        return errno;
+    if (const int error = PlaceWithoutReplacing(temporary, target)) {
+        return error;
     }
     (void)SyncFolder(folder);
-    if (::unlink(source.c_str()) != 0) {
-        const int error = errno;
+    // The source is removed only while it is still the file that was copied:
+    // one written to or replaced meanwhile stays, and the copy goes.
+    struct stat now {};
+    struct stat opened {};
+    int error = 0;
+    if (::fstat(in.get(), &opened) != 0 || ::lstat(source.c_str(), &now) != 0) {
+        error = errno;
+    } else if (!SameState(st, opened) || !SameState(st, now)) {
+        error = EBUSY;
+    } else if (::unlink(source.c_str()) != 0) {
+        error = errno;
+    }
+    if (error != 0) {
         // The source stays, so the copy goes: a failed move changes nothing.
         ::unlink(target.c_str());
         (void)SyncFolder(folder);

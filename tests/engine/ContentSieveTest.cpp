@@ -180,19 +180,50 @@ TEST(ContentSieve, ReadsOnlyWhatItMust) {
     }
 }
 
-TEST(ContentSieve, HardLinksAreReadOnce) {
+TEST(ContentSieve, AnotherNameOfAFileAlreadyReadIsNotReadAgain) {
     TempDir tree;
     const std::string content(50000, 'h');
+    tree.Write("first/a", content);
+    tree.Write("first/b", content);
+    std::filesystem::create_directories(tree.Path("second"));
+    ASSERT_EQ(::link(tree.Path("first/a").c_str(), tree.Path("second/c").c_str()), 0);
+    WorkerHarness harness;
+    const std::uint64_t before = testing::FileReaderOpenCount();
+    ASSERT_TRUE(harness.Search({{tree.Path("first"), tree.Path("second")}}));
+    ASSERT_EQ(harness.Groups().size(), 1u);
+    EXPECT_EQ(harness.Groups()[0].size(), 3u);
+    // A first look at a and b, a hash of one and a compare with the other; c
+    // is a and needs nothing.
+    EXPECT_EQ(testing::FileReaderOpenCount() - before, 2u + 1u + 2u);
+}
+
+TEST(ContentSieve, ManyContentsOfOneSizeCostAFewReadsEach) {
+    TempDir tree;
+    const int files = 30;
+    for (int i = 0; i < files; ++i) {
+        std::string content(20000, 's');
+        content.back() = static_cast<char>('A' + i);  // alike but for the last byte
+        tree.Write("f" + std::to_string(i), content);
+    }
+    const std::uint64_t before = testing::FileReaderOpenCount();
+    EXPECT_TRUE(Search(tree.Path(), false).groups.empty());
+    EXPECT_LE(testing::FileReaderOpenCount() - before, 4u * files);
+}
+
+TEST(ContentSieve, ASecondSearchReadsFilesAfresh) {
+    TempDir tree;
+    const std::string content(8000, 'e');
     tree.Write("a", content);
     tree.Write("b", content);
-    ASSERT_EQ(::link(tree.Path("a").c_str(), tree.Path("c").c_str()), 0);
-    const std::uint64_t before = testing::FileReaderOpenCount();
-    const Outcome outcome = Search(tree.Path(), false);
-    ASSERT_EQ(outcome.groups.size(), 1u);
-    EXPECT_EQ(outcome.groups[0].size(), 3u);
-    // A first look at each of the three, a hash of the first found, and a
-    // compare for the copy that is not a link of it.
-    EXPECT_EQ(testing::FileReaderOpenCount() - before, 3u + 1u + 2u);
+    WorkerHarness harness;
+    ASSERT_TRUE(harness.Search({{tree.Path()}}));
+    ASSERT_EQ(harness.Groups().size(), 1u);
+    // Edited in place: same inode, same length, another last byte.
+    std::string edited = content;
+    edited.back() = 'f';
+    WriteFile(tree.Path("a"), edited);
+    ASSERT_TRUE(harness.Search({{tree.Path()}}));
+    EXPECT_TRUE(harness.Groups().empty());
 }
 
 TEST(ContentSieve, AStoppedSearchListsTheGroupsConfirmedSoFar) {
