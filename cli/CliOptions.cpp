@@ -189,14 +189,11 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
     return result;
 }
 
-std::string NormaliseExtensions(std::string text) {
+std::string NormaliseExtensions(const std::string& text) {
     if (text.empty()) {
-        text = "*";
+        return std::string(1, '*');
     }
-    if (text.front() == '.') {
-        text.erase(0, 1);
-    }
-    return text;
+    return text.front() == '.' ? text.substr(1) : text;
 }
 
 std::string SourceList(const std::vector<std::string>& folders) {

@@ -39,7 +39,7 @@ ParseResult ParseOptions(const std::vector<std::string>& args);
 
 // The filter text as the window hands it to the worker: an empty text becomes
 // "*", then one leading "." is removed (so ".*" is "*" and "." is empty).
-std::string NormaliseExtensions(std::string text);
+std::string NormaliseExtensions(const std::string& text);
 
 // The source list as the window builds it: CR LF before each folder.
 std::string SourceList(const std::vector<std::string>& folders);
