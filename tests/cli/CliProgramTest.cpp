@@ -511,7 +511,7 @@ TEST_F(CliProgram, InterruptedSearchPrintsGroupsSoFarAndActsOnNothing) {
     // first of the large files is read.
     WriteFile(root / "small/a", "dup");
     WriteFile(root / "small/b", "dup");
-    constexpr int kLarge = 8;
+    constexpr int kLarge = 16;
     for (int i = 0; i < kLarge; ++i) {
         const fs::path big = root / "large" / ("big" + std::to_string(i));
         WriteFile(big, "");
