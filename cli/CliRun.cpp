@@ -214,6 +214,7 @@ public:
     WorkerHandle& operator=(const WorkerHandle&) = delete;
 
     CFinderThread* operator->() const { return m_worker; }
+    CFinderThread* Get() const { return m_worker; }
     explicit operator bool() const { return m_worker != nullptr; }
 
 private:
@@ -389,7 +390,7 @@ int Run(const Options& options, const Terminal& terminal) {
 
     int status = written && view.ScanErrors() == 0 ? kExitDone : kExitIncomplete;
     if (options.action != Action::None) {
-        const int acted = RunAction(options, terminal, results, worker.operator->(), port, view);
+        const int acted = RunAction(options, terminal, results, worker.Get(), port, view);
         if (acted != kExitDone) {
             status = acted;
         }
