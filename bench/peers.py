@@ -78,9 +78,9 @@ def main():
             ("large", ["large", "100000", "--total-size", args.large_size, "--seed", "22"]),
             ("equal", ["equal", str(args.equal_files), "--max-size", "128k", "--seed", "23"]),
         ]
-        for label, spec in trees:
+        for label, recipe in trees:
             tree = os.path.join(work, label)
-            benchlib.generate(gen, tree, spec[0], spec[1], *spec[2:])
+            benchlib.generate(gen, tree, recipe[0], recipe[1], *recipe[2:])
             files = benchlib.count_files(tree)
             benchlib.warm(tree)
             scratch = os.path.join(work, "out")
