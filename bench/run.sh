@@ -6,13 +6,13 @@
 # above 1 we are slower).
 #
 # Usage: bench/run.sh [GROUP...]     (no group: all of them)
-# A group is a function group_NAME below or an executable bench/NAME.sh that is
-# called with the build folder and the summary file to append its lines to.
+# A group is a function group_NAME below or an executable bench/NAME.sh that
+# prints its figures as lines beginning with "NAME.".
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../scripts/common.sh"
 
-all_groups=(sha1)
+all_groups=(sha1 engine peers)
 
 build="$mollwick_root/build/release"
 results="$build/bench-results"
@@ -63,7 +63,9 @@ for g in "${groups[@]}"; do
     if declare -F "group_$g" >/dev/null; then
         "group_$g"
     else
-        "$here/$g.sh" "$build" "$summary"
+        # The figures go to the summary, everything else to the terminal.
+        "$here/$g.sh" | tee /dev/stderr | grep "^$g\." |
+            sed -e 's/  |  /\t|  /g' -e 's/^\([^ ]*\)  /\1\t/' >>"$summary" || true
     fi
 done
 
