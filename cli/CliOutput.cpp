@@ -163,7 +163,7 @@ std::string FormatJson(const CResultMap& results, const SearchSummary& summary) 
         }
         out += firstGroup ? "\n" : ",\n";
         firstGroup = false;
-        out += "{\"key\": " + JsonString(key) + ", \"files\": [";
+        out += "{\"key\": " + JsonString(key.Text()) + ", \"files\": [";
         const auto file = [&](const CFileRecord& record, bool first) {
             const std::string path = record.FullPath();
             out += first ? "\n  {" : ",\n  {";

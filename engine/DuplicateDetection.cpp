@@ -4,9 +4,7 @@ bool CFinderThread::ProcessFile(const std::string& fullPath, const mollwick::Fil
     if (m_nCompareMode == COMPARE_BY_CONTENT && !m_bReadEveryFile) {
         m_sieve.Add(NewFileRecord(fullPath, info), [this](const CContentSieve::Digest& digest,
                                                           std::unique_ptr<CFileRecord> record) {
-            char key[CSha1Context::kHexTextSize];
-            FormatDigestText(digest.data(), key);
-            FileUnderKey(std::string(key, 40), std::move(record));
+            FileUnderKey(CDigestKey::FromBytes(digest.data()), std::move(record));
         });
         return true;
     }
@@ -18,15 +16,11 @@ bool CFinderThread::ProcessFile(const std::string& fullPath, const mollwick::Fil
         return false;
     }
     m_sha1.Finish();
-    char key[CSha1Context::kHexTextSize];
-    if (!m_sha1.FormatHexText(key)) {
-        return false;
-    }
-    FileUnderKey(std::string(key, 40), NewFileRecord(fullPath, info));
+    FileUnderKey(CDigestKey::FromBytes(m_sha1.Result()), NewFileRecord(fullPath, info));
     return true;
 }
 
-void CFinderThread::FileUnderKey(const std::string& key, std::unique_ptr<CFileRecord> record) {
+void CFinderThread::FileUnderKey(const CDigestKey& key, std::unique_ptr<CFileRecord> record) {
     auto [slot, inserted] = m_pResults->try_emplace(key);
     if (inserted) {
         slot->second = std::make_unique<CDuplicateGroup>();

@@ -71,7 +71,7 @@ private:
     void PostProgress(bool always);
     void PostDone(std::uintptr_t operation, std::intptr_t count);
     // Files a record under its key: a new group, or the end of an existing one.
-    void FileUnderKey(const std::string& key, std::unique_ptr<CFileRecord> record);
+    void FileUnderKey(const CDigestKey& key, std::unique_ptr<CFileRecord> record);
 
     bool m_bProgressHeldBack = false;
     CContentSieve m_sieve{m_sha1};

@@ -1,5 +1,8 @@
 #include "engine/ResultModel.h"
 
+#include <cstring>
+
+#include "digest/Sha1Context.h"
 #include "platform/LocalTime.h"
 
 std::unique_ptr<CFileRecord> NewFileRecord(const std::string& fullPath,
@@ -19,4 +22,16 @@ std::unique_ptr<CFileRecord> NewFileRecord(const std::string& fullPath,
 
 void ClearResults(CResultMap& results) {
     results.clear();
+}
+
+std::string CDigestKey::Text() const {
+    char text[CSha1Context::kHexTextSize];
+    FormatDigestText(bytes.data(), text);
+    return std::string(text, 40);
+}
+
+CDigestKey CDigestKey::FromBytes(const std::uint8_t* digest) {
+    CDigestKey key;
+    std::memcpy(key.bytes.data(), digest, key.bytes.size());
+    return key;
 }

@@ -2,6 +2,8 @@
 
 #include <sys/types.h>
 
+#include <array>
+#include <compare>
 #include <cstdint>
 #include <ctime>
 #include <map>
@@ -37,9 +39,19 @@ struct CDuplicateGroup {
     bool IsDuplicateGroup() const { return !others.empty(); }
 };
 
-// Key: the 40 upper-case hex digits of the SHA-1; std::string orders them
-// byte by byte, which is ascending digest value.
-using CResultMap = std::map<std::string, std::unique_ptr<CDuplicateGroup>>;
+// The key of a group: a SHA-1 digest, kept as its 20 bytes. Keys order as
+// their hex texts do character by character, which is ascending digest value.
+struct CDigestKey {
+    std::array<std::uint8_t, 20> bytes{};
+
+    // The 40 upper-case hexadecimal digits.
+    std::string Text() const;
+    static CDigestKey FromBytes(const std::uint8_t* digest);
+
+    auto operator<=>(const CDigestKey&) const = default;
+};
+
+using CResultMap = std::map<CDigestKey, std::unique_ptr<CDuplicateGroup>>;
 
 // Builds the record of a file found at fullPath (its folder followed by info.name).
 std::unique_ptr<CFileRecord> NewFileRecord(const std::string& fullPath,

@@ -28,7 +28,7 @@ std::unique_ptr<CFileRecord> Record(const std::string& name, const std::string& 
     return record;
 }
 
-void AddGroup(CResultMap& results, const std::string& key,
+void AddGroup(CResultMap& results, const CDigestKey& key,
               std::initializer_list<std::string> names) {
     auto group = std::make_unique<CDuplicateGroup>();
     for (const std::string& name : names) {
@@ -42,8 +42,12 @@ void AddGroup(CResultMap& results, const std::string& key,
     results[key] = std::move(group);
 }
 
-std::string Key(char digit) {
-    return std::string(40, digit);
+// The key whose text is forty times this hex digit.
+CDigestKey Key(char digit) {
+    const int value = digit <= '9' ? digit - '0' : digit - 'A' + 10;
+    CDigestKey key;
+    key.bytes.fill(static_cast<std::uint8_t>(value * 17));
+    return key;
 }
 
 std::string Line(const std::string& name) {

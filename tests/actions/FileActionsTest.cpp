@@ -53,7 +53,7 @@ struct Member {
 };
 
 // Files a group in the results under key: the first member is pFirst.
-void AddGroup(CResultMap& results, const std::string& key, std::initializer_list<Member> members) {
+void AddGroup(CResultMap& results, const CDigestKey& key, std::initializer_list<Member> members) {
     auto group = std::make_unique<CDuplicateGroup>();
     for (const Member& member : members) {
         auto record = RecordOf(member.path, member.marked);
@@ -66,8 +66,12 @@ void AddGroup(CResultMap& results, const std::string& key, std::initializer_list
     results[key] = std::move(group);
 }
 
-std::string Key(char digit) {
-    return std::string(40, digit);
+// The key whose text is forty times this hex digit.
+CDigestKey Key(char digit) {
+    const int value = digit <= '9' ? digit - '0' : digit - 'A' + 10;
+    CDigestKey key;
+    key.bytes.fill(static_cast<std::uint8_t>(value * 17));
+    return key;
 }
 
 struct StatResult {

@@ -34,7 +34,7 @@ Outcome Search(const std::string& root, bool readEveryFile,
     outcome.groups = harness.Groups();
     for (const auto& [key, group] : harness.Results()) {
         if (!group->others.empty()) {
-            outcome.keys.push_back(key);
+            outcome.keys.push_back(key.Text());
         }
     }
     outcome.totalFiles = harness.Worker().m_nTotalFiles;

@@ -46,7 +46,7 @@ TEST(Detection, ByContentGroupsEqualBytesWithTheFirstFoundFirst) {
     ASSERT_EQ(groups.size(), 2u);
     // The empty message's digest DA39... sorts before "same bytes"'s.
     const bool emptyFirst =
-        harness.Results().begin()->first == "DA39A3EE5E6B4B0D3255BFEF95601890AFD80709";
+        harness.Results().begin()->first.Text() == "DA39A3EE5E6B4B0D3255BFEF95601890AFD80709";
     EXPECT_EQ(groups[emptyFirst ? 1 : 0], same);
     EXPECT_EQ(groups[emptyFirst ? 0 : 1].size(), 2u);
     EXPECT_EQ(harness.Worker().m_nDuplicates, 3);
@@ -64,9 +64,9 @@ TEST(Detection, DuplicatesCountEqualsTheRecordsInAllOthers) {
     std::string previous;
     for (const auto& [key, group] : harness.Results()) {
         others += group->others.size();
-        EXPECT_EQ(key.size(), 40u);
-        EXPECT_LT(previous, key);
-        previous = key;
+        EXPECT_EQ(key.Text().size(), 40u);
+        EXPECT_LT(previous, key.Text());
+        previous = key.Text();
     }
     EXPECT_EQ(harness.Results().size(), 7u);
     EXPECT_EQ(static_cast<std::size_t>(harness.Worker().m_nDuplicates), others);
