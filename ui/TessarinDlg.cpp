@@ -13,6 +13,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShowEvent>
 #include <QTreeView>
 #include <cstring>
 
@@ -118,12 +119,27 @@ bool CTessarinDlg::OnInitDialog(WorkerStarter startWorker) {
     }
     m_channel = m_pFinderThread->Channel();
 
-    m_bReady = true;
-    // The first show is maximized; its size change runs the layout pass, which
-    // creates the list's columns.
+    // The window is shown maximized. The layout pass waits for the first show
+    // (showEvent): as a window appears, Qt first reports the template's size,
+    // and the pass must see the maximized size instead.
     m_bKeepMaximized = true;
+    m_sizeAtSetUp = size();
     setWindowState(Qt::WindowMaximized);
     return true;
+}
+
+void CTessarinDlg::showEvent(QShowEvent* event) {
+    CMySizingDialog::showEvent(event);
+    if (m_bReady || m_bSetUpFailed) {
+        return;
+    }
+    m_bReady = true;
+    // Where the platform maximized the window before showing it, no size
+    // change follows: the pass runs now. Elsewhere the window manager's
+    // maximized size arrives as the next size change.
+    if (size() != m_sizeAtSetUp) {
+        ResizeChildren(width(), height(), this);
+    }
 }
 
 void CTessarinDlg::BindControls() {

@@ -2,6 +2,7 @@
 
 #include <QIcon>
 #include <QMap>
+#include <QSize>
 #include <chrono>
 #include <cstdint>
 #include <memory>
@@ -121,6 +122,7 @@ protected:
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     bool OnInitDialog(WorkerStarter startWorker);
@@ -141,4 +143,5 @@ private:
     bool m_bSetUpFailed = false;
     bool m_bShutDown = false;
     bool m_bKeepMaximized = false;
+    QSize m_sizeAtSetUp;
 };
