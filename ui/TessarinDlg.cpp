@@ -218,15 +218,25 @@ bool CTessarinDlg::event(QEvent* event) {
     return CMySizingDialog::event(event);
 }
 
+// The icon is a label: it reports a click (press and release of the left
+// button on it) as a command.
 bool CTessarinDlg::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_iconAbout && event->type() == QEvent::MouseButtonRelease &&
-        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-        OnAbout();
+    if (watched == m_iconAbout && (event->type() == QEvent::MouseButtonPress ||
+                                   event->type() == QEvent::MouseButtonRelease)) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() != Qt::LeftButton) {
+            return false;
+        }
+        if (event->type() == QEvent::MouseButtonRelease &&
+            m_iconAbout->rect().contains(mouse->position().toPoint())) {
+            OnAbout();
+        }
         return true;
     }
     return CMySizingDialog::eventFilter(watched, event);
 }
 
+// Opens the About box modally; the box itself is built separately.
 void CTessarinDlg::OnAbout() {}
 
 // A window manager moves and restores windows on its own; what a client can do
