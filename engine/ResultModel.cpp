@@ -35,3 +35,31 @@ CDigestKey CDigestKey::FromBytes(const std::uint8_t* digest) {
     std::memcpy(key.bytes.data(), digest, key.bytes.size());
     return key;
 }
+
+CDigestKey CDigestKey::FromText(std::string_view text) {
+    CDigestKey key;
+    if (text.size() != 40) {
+        return key;
+    }
+    const auto nibble = [](char c) -> int {
+        if (c >= '0' && c <= '9') {
+            return c - '0';
+        }
+        if (c >= 'A' && c <= 'F') {
+            return c - 'A' + 10;
+        }
+        if (c >= 'a' && c <= 'f') {
+            return c - 'a' + 10;
+        }
+        return -1;
+    };
+    for (std::size_t i = 0; i < key.bytes.size(); ++i) {
+        const int high = nibble(text[2 * i]);
+        const int low = nibble(text[2 * i + 1]);
+        if (high < 0 || low < 0) {
+            return CDigestKey{};
+        }
+        key.bytes[i] = static_cast<std::uint8_t>(high * 16 + low);
+    }
+    return key;
+}

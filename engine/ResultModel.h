@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/FileInfo.h"
@@ -47,6 +48,8 @@ struct CDigestKey {
     // The 40 upper-case hexadecimal digits.
     std::string Text() const;
     static CDigestKey FromBytes(const std::uint8_t* digest);
+    // From 40 hex digits (either case); a text that is not one gives zeros.
+    static CDigestKey FromText(std::string_view text);
 
     auto operator<=>(const CDigestKey&) const = default;
 };

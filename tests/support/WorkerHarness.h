@@ -3,6 +3,7 @@
 // Drives a real search from a test: the worker on its own thread, a recording
 // port in the window's place, and a fresh folder to build small trees in.
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,10 @@ public:
     // Writes a file (making its folders) and returns its path.
     std::string Write(const std::string& relative, const std::string& content) const {
         WriteFile(Path(relative), content);
+        return Path(relative);
+    }
+    std::string MakeFolder(const std::string& relative) const {
+        std::filesystem::create_directories(Path(relative));
         return Path(relative);
     }
 };
