@@ -64,6 +64,8 @@ std::string Apply(Options& options, const std::string& name, const std::string& 
         options.showHelp = true;
     } else if (name == "version") {
         options.showVersion = true;
+    } else if (name == "read-every-file") {
+        options.readEveryFile = true;
     } else {
         return "unknown option --" + name;
     }

@@ -27,6 +27,9 @@ struct Options {
     bool dryRun = false;
     bool showHelp = false;
     bool showVersion = false;
+    // Support switch, left out of the help: by content, read every file in
+    // full rather than only those that can have a twin. Same results.
+    bool readEveryFile = false;
 };
 
 struct ParseResult {

@@ -346,6 +346,7 @@ int Run(const Options& options, const Terminal& terminal) {
     worker->m_strSourcePaths = SourceList(options.folders);
     worker->m_pResults = &results;
     worker->m_bHiddenFiles = options.hidden;
+    worker->m_bReadEveryFile = options.readEveryFile;
     worker->m_nCompareMode = options.compareMode;
     worker->m_bSubfolders = options.recursive;
     worker->m_pMainDlg = &port;
