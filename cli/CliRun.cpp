@@ -293,7 +293,12 @@ bool QueuePort::Post(std::uint32_t message, std::uintptr_t wParam, std::intptr_t
         std::lock_guard lock(m_mutex);
         m_queue.push_back(Message{message, wParam, lParam});
     }
-    m_posted.notify_one();
+    // A progress report wakes nobody: it is taken at the next tick of Take,
+    // and until then the worker posts no routine report after it. Waking the
+    // terminal for every fifth file would cost more than the search itself.
+    if (message != WM_FINDER_PROGRESS) {
+        m_posted.notify_one();
+    }
     return true;
 }
 
@@ -309,7 +314,9 @@ bool QueuePort::IsWaiting(std::uint32_t message) const {
 
 Message QueuePort::Take() {
     std::unique_lock lock(m_mutex);
-    m_posted.wait(lock, [this] { return !m_queue.empty(); });
+    while (m_queue.empty()) {
+        m_posted.wait_for(lock, std::chrono::milliseconds(50));
+    }
     const Message message = m_queue.front();
     m_queue.pop_front();
     return message;

@@ -111,7 +111,9 @@ void FormatDigestText(const std::uint8_t* digest, char* out) {
 
 bool CSha1Context::HashFileContent(const std::string& path, std::uint64_t expectedSize) {
     // The reader refuses FIFOs and devices without blocking on them.
-    mollwick::FileReader file(path);
+    mollwick::FileReader file(path, expectedSize == kAnySize
+                                        ? mollwick::FileReader::Kind::MustBeRegular
+                                        : mollwick::FileReader::Kind::LengthKnown);
     if (!file.IsOpen()) {
         return false;
     }

@@ -24,7 +24,7 @@ bool CContentSieve::DigestOfFirstBlock(const CFileRecord& record, Digest& digest
     if (record.nFullSize <= kFirstBlockSize) {
         return DigestOfWhole(record, digest);
     }
-    mollwick::FileReader reader(record.FullPath());
+    mollwick::FileReader reader(record.FullPath(), mollwick::FileReader::Kind::LengthKnown);
     std::uint8_t block[kFirstBlockSize];
     if (reader.Read(block, sizeof block) != static_cast<ssize_t>(sizeof block)) {
         return false;
@@ -48,18 +48,65 @@ bool CContentSieve::DigestOfWhole(const CFileRecord& record, Digest& digest) {
     return true;
 }
 
-bool CContentSieve::SameContent(const CFileRecord& a, const CFileRecord& b) {
-    mollwick::FileReader readerA(a.FullPath());
-    mollwick::FileReader readerB(b.FullPath());
-    if (!readerA.IsOpen() || !readerB.IsOpen()) {
+bool CContentSieve::HashAndCompare(const CFileRecord& first, const CFileRecord& second,
+                                   Digest& firstKey, bool& same) {
+    same = false;
+    mollwick::FileReader readerA(first.FullPath(), mollwick::FileReader::Kind::LengthKnown);
+    if (!readerA.IsOpen()) {
         return false;
     }
+    mollwick::FileReader readerB(second.FullPath(), mollwick::FileReader::Kind::LengthKnown);
+    bool comparing = readerB.IsOpen();
+    AllocateBuffers();
+    m_sha1.Begin();
+    std::uint64_t total = 0;
+    for (;;) {
+        const ssize_t n = readerA.Read(m_buffer.get(), kPieceSize);
+        if (n < 0) {
+            return false;
+        }
+        total += static_cast<std::uint64_t>(n);
+        if (total > first.nFullSize) {
+            return false;  // longer than listed: it changed under the search
+        }
+        if (n > 0) {
+            m_sha1.AddBytes(m_buffer.get(), static_cast<std::uint32_t>(n));
+        }
+        if (comparing) {
+            const ssize_t m = readerB.Read(m_compareBuffer.get(), kPieceSize);
+            comparing = m == n && std::memcmp(m_buffer.get(), m_compareBuffer.get(),
+                                              static_cast<std::size_t>(n)) == 0;
+        }
+        if (static_cast<std::size_t>(n) < kPieceSize) {
+            break;
+        }
+    }
+    if (total != first.nFullSize) {
+        return false;
+    }
+    // Both reads ended short at the same point: the second is at its end too.
+    same = comparing && second.nFullSize == total;
+    m_sha1.Finish();
+    std::memcpy(firstKey.data(), m_sha1.Result(), firstKey.size());
+    return true;
+}
+
+void CContentSieve::AllocateBuffers() {
     if (!m_buffer) {
         m_buffer.reset(new std::uint8_t[kPieceSize]);
     }
     if (!m_compareBuffer) {
         m_compareBuffer.reset(new std::uint8_t[kPieceSize]);
     }
+}
+
+bool CContentSieve::SameContent(const CFileRecord& a, const CFileRecord& b) {
+    mollwick::FileReader readerA(a.FullPath(), mollwick::FileReader::Kind::LengthKnown);
+    mollwick::FileReader readerB(b.FullPath(), mollwick::FileReader::Kind::LengthKnown);
+    if (!readerA.IsOpen() || !readerB.IsOpen()) {
+        return false;
+    }
+    AllocateBuffers();
     std::uint64_t total = 0;
     for (;;) {
         const ssize_t n = readerA.Read(m_buffer.get(), kPieceSize);
@@ -69,6 +116,9 @@ bool CContentSieve::SameContent(const CFileRecord& a, const CFileRecord& b) {
             return false;
         }
         total += static_cast<std::uint64_t>(n);
+        if (total > a.nFullSize || total > b.nFullSize) {
+            return false;  // longer than listed: it changed under the search
+        }
         if (static_cast<std::size_t>(n) < kPieceSize) {
             return total == a.nFullSize && total == b.nFullSize;
         }
@@ -92,6 +142,9 @@ bool CContentSieve::Classify(SizeBucket& bucket, const CFileRecord& record,
 }
 
 CContentSieve::Known CContentSieve::KnownKey(const CFileRecord& record, Digest& key) const {
+    if (!record.bOtherNames) {
+        return Known::No;
+    }
     const auto found = m_keysByFile.find({record.device, record.inode});
     if (found == m_keysByFile.end() || found->second.size != record.nFullSize ||
         found->second.modified.tv_sec != record.modified.tv_sec ||
@@ -133,8 +186,10 @@ bool CContentSieve::KeyOf(const FirstBlockClass& cls, const CFileRecord& record,
 void CContentSieve::Confirm(FirstBlockClass& cls, const Digest& key,
                             std::unique_ptr<CFileRecord> record, const FileFunction& file) {
     const CFileRecord* kept = record.get();
-    m_keysByFile.try_emplace(std::make_pair(record->device, record->inode),
-                             KnownFile{key, record->nFullSize, record->modified});
+    if (record->bOtherNames) {
+        m_keysByFile.try_emplace(std::make_pair(record->device, record->inode),
+                                 KnownFile{key, record->nFullSize, record->modified});
+    }
     if (record->nFullSize > kFirstBlockSize) {
         const bool newContent = std::none_of(cls.contents.begin(), cls.contents.end(),
                                              [&](const Hashed& h) { return h.key == key; });
@@ -182,9 +237,24 @@ void CContentSieve::Add(std::unique_ptr<CFileRecord> record, const FileFunction&
     // first, since the scan found it first.
     if (cls.alone) {
         std::unique_ptr<CFileRecord> first = std::move(cls.alone);
+        // Two different files that must both be read: one pass hashes the
+        // first and compares the second with it.
+        const bool pair = first->nFullSize > kFirstBlockSize &&
+                          (first->device != record->device || first->inode != record->inode);
         Digest key;
-        if (KeyOf(cls, *first, key)) {
+        bool same = false;
+        if (pair ? HashAndCompare(*first, *record, key, same) : KeyOf(cls, *first, key)) {
             Confirm(cls, key, std::move(first), file);
+            if (same) {
+                Confirm(cls, key, std::move(record), file);
+                return;
+            }
+            if (pair) {
+                if (DigestOfWhole(*record, key)) {  // another content: its own hash
+                    Confirm(cls, key, std::move(record), file);
+                }
+                return;
+            }
         }
     }
     Digest key;

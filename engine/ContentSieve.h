@@ -60,6 +60,11 @@ private:
     bool DigestOfFirstBlock(const CFileRecord& record, Digest& digest);
     bool DigestOfWhole(const CFileRecord& record, Digest& digest);
     bool SameContent(const CFileRecord& a, const CFileRecord& b);
+    // Hashes first and, in the same pass, compares second with it. False when
+    // first cannot be read to its listed end; same tells whether second equals it.
+    bool HashAndCompare(const CFileRecord& first, const CFileRecord& second, Digest& firstKey,
+                        bool& same);
+    void AllocateBuffers();
     enum class Known { No, Yes, Changed };
     // Whether the file is another name of a file confirmed already, and its key.
     Known KnownKey(const CFileRecord& record, Digest& key) const;

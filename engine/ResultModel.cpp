@@ -17,6 +17,7 @@ std::unique_ptr<CFileRecord> NewFileRecord(const std::string& fullPath,
     record->modified = info.modified;
     record->device = info.device;
     record->inode = info.inode;
+    record->bOtherNames = info.hasOtherNames;
     return record;
 }
 

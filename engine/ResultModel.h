@@ -16,11 +16,12 @@
 
 // One file filed by a search.
 struct CFileRecord {
-    std::string strName;      // the name without folder, as listed
-    std::string strModified;  // local time, "YYYY/MM/DD hh:mm:ss"
-    std::string strFolder;    // the folder as the scan reached it, ending in "/"
-    std::uint32_t nSize = 0;  // the low 32 bits of the size
-    bool bSelected = false;   // marked for the next move or delete
+    std::string strName;       // the name without folder, as listed
+    std::string strModified;   // local time, "YYYY/MM/DD hh:mm:ss"
+    std::string strFolder;     // the folder as the scan reached it, ending in "/"
+    std::uint32_t nSize = 0;   // the low 32 bits of the size
+    bool bSelected = false;    // marked for the next move or delete
+    bool bOtherNames = false;  // the file has more than one hard link
 
     // What the file was when the search found it. A delete goes ahead only while
     // the file on disk still matches, so a file changed since is never removed.

@@ -57,6 +57,7 @@ bool DirectoryReader::Next(FileInfo& info) {
     info.modified = timespec{};
     info.device = 0;
     info.inode = 0;
+    info.hasOtherNames = false;
 
     struct stat st {};
     if (::fstatat(::dirfd(m_dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
@@ -78,6 +79,7 @@ bool DirectoryReader::Next(FileInfo& info) {
     info.modified = st.st_mtim;
     info.device = st.st_dev;
     info.inode = st.st_ino;
+    info.hasOtherNames = st.st_nlink > 1;
     return true;
 }
 

@@ -21,6 +21,7 @@ struct FileInfo {
     timespec modified{};
     dev_t device = 0;
     ino_t inode = 0;
+    bool hasOtherNames = false;  // more than one hard link
 };
 
 }  // namespace mollwick

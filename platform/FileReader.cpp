@@ -12,12 +12,16 @@ namespace {
 std::atomic<std::uint64_t> g_openCount{0};
 }  // namespace
 
-FileReader::FileReader(const std::string& path) {
+FileReader::FileReader(const std::string& path, Kind kind) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) {
         return;
     }
     g_openCount.fetch_add(1, std::memory_order_relaxed);
+    if (kind == Kind::LengthKnown) {
+        m_fd = fd;
+        return;
+    }
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);

@@ -12,7 +12,11 @@ namespace mollwick {
 // device is refused instead of read.
 class FileReader {
 public:
-    explicit FileReader(const std::string& path);
+    // A caller that knows the length the file must have, and stops reading
+    // past it, needs no check that this is a regular file: a FIFO or a device
+    // put there since then gives the wrong length instead of a hang.
+    enum class Kind { MustBeRegular, LengthKnown };
+    explicit FileReader(const std::string& path, Kind kind = Kind::MustBeRegular);
     ~FileReader();
     FileReader(const FileReader&) = delete;
     FileReader& operator=(const FileReader&) = delete;
