@@ -12,7 +12,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../scripts/common.sh"
 
-all_groups=(sha1 engine peers)
+all_groups=(sha1 engine peers window)
 
 build="$mollwick_root/build/release"
 results="$build/bench-results"

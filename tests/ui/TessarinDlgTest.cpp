@@ -3,9 +3,11 @@
 #include <unistd.h>
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
 #include <QFile>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -13,15 +15,18 @@
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <QTreeView>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <iterator>
 #include <memory>
 
 #include "engine/FinderThread.h"
 #include "resources/DialogTemplates.h"
 #include "support/WorkerHarness.h"
+#include "ui/AboutDlg.h"
 #include "ui/ResultListModel.h"
 #include "ui/ScriptedServices.h"
 #include "ui/TessarinDlg.h"
@@ -457,6 +462,64 @@ private Q_SLOTS:
         QCOMPARE(rows.filter(QStringLiteral("SHA1: ")).size(), 2);
         QTest::qWait(0);
         QCOMPARE(ended.count(), 1);
+    }
+
+    // The corner icon opens the About box modally in the middle of a search;
+    // behind the box the window goes on taking the worker's messages: the count
+    // moves on, the search ends and the list fills while the box is still up.
+    void aboutBoxDuringASearch() {
+        for (const char* name : {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10"}) {
+            WriteDated(*m_tree, std::string("a/") + name, std::string(name) < "5" ? "p" : "q");
+        }
+        m_dlg->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_dlg.get()));
+        AddFolders({Q(m_tree->Path("a"))});
+        m_dlg->m_radioByContent->click();
+        // The worker reports every five files; it holds at the sixth until the
+        // box is open, so whatever follows reaches the window behind the box.
+        std::promise<void> boxOpen;
+        std::shared_future<void> boxOpened = boxOpen.get_future().share();
+        bool released = false;
+        const auto release = [&] {
+            if (!released) {
+                released = true;
+                boxOpen.set_value();
+            }
+        };
+        m_dlg->m_pFinderThread->m_afterListingForTesting = [listed = 0,
+                                                            boxOpened](const std::string&) mutable {
+            if (++listed == 6) {
+                boxOpened.wait();
+            }
+        };
+        QSignalSpy ended(m_dlg.get(), &CTessarinDlg::JobEnded);
+        m_dlg->m_btnStart->click();
+        QTRY_COMPARE(m_dlg->m_editTotalFiles->text(), QStringLiteral("5"));
+
+        bool modalIsAbout = false;
+        bool endedBehindTheBox = false;
+        QString totalBehindTheBox;
+        int rowsBehindTheBox = 0;
+        QTimer::singleShot(0, this, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            modalIsAbout = qobject_cast<CAboutDlg*>(modal) != nullptr && modal->isVisible();
+            release();
+            endedBehindTheBox = QTest::qWaitFor([&] { return !ended.isEmpty(); }, 60000) &&
+                                QApplication::activeModalWidget() == modal;
+            totalBehindTheBox = m_dlg->m_editTotalFiles->text();
+            rowsBehindTheBox = m_dlg->m_model->rowCount();
+            if (modal != nullptr) {
+                modal->close();
+            }
+        });
+        QTest::mouseClick(m_dlg->m_iconAbout, Qt::LeftButton);
+        release();  // never leave the worker waiting, whatever happened above
+        QVERIFY(modalIsAbout);
+        QVERIFY(endedBehindTheBox);
+        QCOMPARE(totalBehindTheBox, QStringLiteral("10"));
+        QCOMPARE(rowsBehindTheBox, 2 + 10);
+        QCOMPARE(QApplication::activeModalWidget(), nullptr);
+        QCOMPARE(m_dlg->m_editCurrentFile->text(), QStringLiteral("The end"));
     }
 
     void selectAllKeepsTheFirstOfEachGroup() {
