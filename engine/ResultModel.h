@@ -52,7 +52,35 @@ struct CDigestKey {
     // From 40 hex digits (either case); a text that is not one gives zeros.
     static CDigestKey FromText(std::string_view text);
 
-    auto operator<=>(const CDigestKey&) const = default;
+    // Byte by byte, as the hex texts compare; done on three big-endian words,
+    // since the map compares keys at every level of every insertion.
+    std::strong_ordering operator<=>(const CDigestKey& other) const {
+        for (std::size_t offset : {std::size_t{0}, std::size_t{8}}) {
+            const std::uint64_t a = Word64(offset);
+            const std::uint64_t b = other.Word64(offset);
+            if (a != b) {
+                return a <=> b;
+            }
+        }
+        return Word32(16) <=> other.Word32(16);
+    }
+    bool operator==(const CDigestKey& other) const = default;
+
+private:
+    std::uint64_t Word64(std::size_t offset) const {
+        std::uint64_t word = 0;
+        for (std::size_t i = 0; i < 8; ++i) {
+            word = (word << 8) | bytes[offset + i];
+        }
+        return word;
+    }
+    std::uint32_t Word32(std::size_t offset) const {
+        std::uint32_t word = 0;
+        for (std::size_t i = 0; i < 4; ++i) {
+            word = (word << 8) | bytes[offset + i];
+        }
+        return word;
+    }
 };
 
 using CResultMap = std::map<CDigestKey, std::unique_ptr<CDuplicateGroup>>;
