@@ -63,12 +63,14 @@ for g in "${groups[@]}"; do
     if declare -F "group_$g" >/dev/null; then
         "group_$g"
     else
-        # The figures go to the summary, everything else to the terminal.
-        "$here/$g.sh" | tee /dev/stderr | grep "^$g\." |
+        # The whole output goes to the terminal, the figures to the summary.
+        "$here/$g.sh" >"$results/$g.txt"
+        cat "$results/$g.txt" >&2
+        grep "^$g\." "$results/$g.txt" |
             sed -e 's/  |  /\t|  /g' -e 's/^\([^ ]*\)  /\1\t/' >>"$summary" || true
     fi
 done
 
 echo
-echo "Summary (process CPU time, median of 3; $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg))"
+echo "Summary ($(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg); each group says how it times)"
 column -t -s $'\t' "$summary"
