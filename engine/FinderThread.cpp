@@ -43,11 +43,9 @@ void CFinderThread::OnStartSearch(std::uintptr_t /*wParam*/, std::intptr_t /*lPa
     m_bStop = false;
     if (m_pResults != nullptr) {
         ::tzset();  // the times are shown in the zone in force now
-        m_enteredFolders.clear();
         m_sieve.Clear();
         SearchPaths(m_strSourcePaths);
         m_sieve.Clear();  // files still alone have no twin, or the search was stopped
-        m_enteredFolders.clear();
         m_bStop = false;
         PostProgressAlways();
     }

@@ -5,7 +5,6 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
-#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -13,6 +12,7 @@
 #include "digest/Sha1Context.h"
 #include "engine/ContentSieve.h"
 #include "engine/FinderMessages.h"
+#include "engine/FolderWalker.h"
 #include "engine/ResultModel.h"
 #include "platform/FileInfo.h"
 #include "platform/MessagePort.h"
@@ -53,6 +53,7 @@ public:
     void PostProgress();
     void SearchPaths(std::string paths);
     void ScanFolder(std::string folder);
+    void ScanFolders(std::vector<std::string> folders);
     bool ProcessFile(const std::string& fullPath, const mollwick::FileInfo& info);
     void MoveOneFile(std::string sourcePath, const CFileRecord& record, std::int32_t number);
 
@@ -70,13 +71,12 @@ private:
     void PostProgressAlways();
     void PostProgress(bool always);
     void PostDone(std::uintptr_t operation, std::intptr_t count);
+    void HandleListedFile(CScanEvent& event);
     // Files a record under its key: a new group, or the end of an existing one.
     void FileUnderKey(const CDigestKey& key, std::unique_ptr<CFileRecord> record);
 
     bool m_bProgressHeldBack = false;
     CContentSieve m_sieve{m_sha1};
-    // Folders entered by the current search, so none is entered twice.
-    std::set<std::pair<dev_t, ino_t>> m_enteredFolders;
 };
 
 // Cuts the source list at every CR and LF; empty segments are dropped and

@@ -2,18 +2,7 @@
 #include <cstdio>
 
 #include "engine/FinderThread.h"
-#include "platform/DirectoryReader.h"
-#include "platform/Paths.h"
-
-namespace {
-
-std::string FormatScanError(const std::string& folder, int error) {
-    // "%s.. Err n° %u" with the folder (ending in "/") and the errno.
-    return "Error handle while searching on path " + folder + ".. Err n\u00B0 " +
-           std::to_string(static_cast<unsigned>(error));
-}
-
-}  // namespace
+#include "engine/FolderWalker.h"
 
 bool SplitPaths(const std::string& text, std::vector<std::string>& paths) {
     bool appended = false;
@@ -38,9 +27,7 @@ void CFinderThread::SearchPaths(std::string paths) {
         PostProgressAlways();
         return;
     }
-    for (std::string& folder : folders) {
-        ScanFolder(std::move(folder));
-    }
+    ScanFolders(std::move(folders));
 }
 
 bool CFinderThread::PassesExtensionFilter(const std::string& name) const {
@@ -56,50 +43,53 @@ bool CFinderThread::PassesExtensionFilter(const std::string& name) const {
 }
 
 void CFinderThread::ScanFolder(std::string folder) {
-    if (folder.empty() || folder.back() != '/') {
-        folder += '/';
-    }
-    mollwick::DirectoryReader listing(mollwick::SystemPath(folder));
-    if (listing.Error() != 0) {
-        m_strCurrentFile = FormatScanError(folder, listing.Error());
-        PostProgressAlways();
-        return;
-    }
-    // A folder reached a second time (listed twice, nested in another source,
-    // or through a link, cycles included) is not walked again, so no file is
-    // ever filed twice.
-    if (!m_enteredFolders.emplace(listing.Device(), listing.Inode()).second) {
-        return;
-    }
-    mollwick::FileInfo entry;
-    while (!m_bStop.load(std::memory_order_relaxed) && listing.Next(entry)) {
-        if (entry.name == "." || entry.name == "..") {
-            continue;
-        }
-        if (entry.isHidden && !m_bHiddenFiles) {
-            continue;
-        }
-        if (entry.isFolder) {
-            if (m_bSubfolders) {
-                // Straight to the subfolder: its name may hold a line break,
-                // which the source list would read as two folders.
-                ScanFolder(folder + entry.name + '/');
+    std::vector<std::string> folders;
+    folders.push_back(std::move(folder));
+    ScanFolders(std::move(folders));
+}
+
+// The walk lists ahead on its own thread; here each file is counted, filtered
+// and filed in the order the walk met it, with the stop looked at before each.
+void CFinderThread::ScanFolders(std::vector<std::string> folders) {
+    CFolderWalker walker(std::move(folders), m_bSubfolders, m_bHiddenFiles);
+    std::vector<CScanEvent> batch;
+    bool stopped = false;
+    while (walker.Next(batch)) {
+        for (CScanEvent& event : batch) {
+            if (!stopped && m_bStop.load(std::memory_order_relaxed)) {
+                stopped = true;
+                walker.Stop();
             }
-            continue;
+            if (event.kind == CScanEvent::Kind::Error) {
+                // After a stop, the folders of the source list are still
+                // opened, and the ones that cannot be listed still say so.
+                if (!stopped || event.topLevelFolder) {
+                    m_strCurrentFile = std::move(event.text);
+                    PostProgressAlways();
+                }
+                continue;
+            }
+            if (!stopped) {
+                HandleListedFile(event);
+            }
         }
-        m_strCurrentFile = folder + entry.name;
-        ++m_nTotalFiles;
-        if (m_afterListingForTesting) {
-            m_afterListingForTesting(m_strCurrentFile);
-        }
-        // Links to files, FIFOs, sockets and devices count but are never opened
-        // or filed: a FIFO would hang the read, and acting on a link's target
-        // could lose the data it points at.
-        if (entry.isRegularFile && !entry.isSymlink && PassesExtensionFilter(entry.name)) {
-            ProcessFile(m_strCurrentFile, entry);
-        }
-        if (m_nTotalFiles % 5 == 0) {
-            PostProgress();
-        }
+    }
+}
+
+void CFinderThread::HandleListedFile(CScanEvent& event) {
+    m_strCurrentFile = std::move(event.text);
+    ++m_nTotalFiles;
+    if (m_afterListingForTesting) {
+        m_afterListingForTesting(m_strCurrentFile);
+    }
+    const mollwick::FileInfo& entry = event.info;
+    // Links to files, FIFOs, sockets and devices count but are never opened
+    // or filed: a FIFO would hang the read, and acting on a link's target
+    // could lose the data it points at.
+    if (entry.isRegularFile && !entry.isSymlink && PassesExtensionFilter(entry.name)) {
+        ProcessFile(m_strCurrentFile, entry);
+    }
+    if (m_nTotalFiles % 5 == 0) {
+        PostProgress();
     }
 }

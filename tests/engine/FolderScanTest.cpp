@@ -264,3 +264,34 @@ TEST(FolderScan, WithoutAResultsMapNothingIsScanned) {
 
 }  // namespace
 }  // namespace mollwick::test
+
+namespace mollwick::test {
+namespace {
+
+TEST(FolderScan, AfterAStopTheRemainingSourcesStillReportWhatCannotBeListed) {
+    TempDir tree;
+    for (int i = 0; i < 5; ++i) {
+        tree.Write("first/f" + std::to_string(i), std::to_string(i));
+        tree.Write("first/sub/g" + std::to_string(i), std::to_string(i));
+    }
+    tree.Write("second/h", "x");
+    WorkerHarness harness;
+    CFinderThread& worker = harness.Worker();
+    harness.Port().OnFirstProgress([&worker] { worker.m_bStop = true; });
+    ASSERT_TRUE(harness.Search({{tree.Path("first"), tree.Path("missing"), tree.Path("second")},
+                                "*",
+                                COMPARE_BY_NAME,
+                                false,
+                                false}));
+    std::vector<std::string> texts;
+    for (const CProgressInfo& progress : harness.Port().Progress()) {
+        texts.push_back(progress.strCurrentFile);
+    }
+    ASSERT_EQ(texts.size(), 3u);  // the fifth file, the missing folder, the last report
+    EXPECT_EQ(texts[1],
+              "Error handle while searching on path " + tree.Path("missing") + "/.. Err n\u00B0 2");
+    EXPECT_EQ(harness.Port().Progress().back().nTotalFiles, 5);
+}
+
+}  // namespace
+}  // namespace mollwick::test
