@@ -13,7 +13,7 @@ std::string TargetPath(const std::string& destFolder, const std::string& name) {
 }
 
 mollwick::FileIdentity RecordedIdentity(const CFileRecord& record) {
-    return mollwick::FileIdentity{record.device, record.inode, record.nFullSize, record.modified};
+    return mollwick::FileIdentity{record.device, record.inode, record.nFullSize, record.Modified()};
 }
 
 }  // namespace

@@ -147,8 +147,7 @@ CContentSieve::Known CContentSieve::KnownKey(const CFileRecord& record, Digest& 
     }
     const auto found = m_keysByFile.find({record.device, record.inode});
     if (found == m_keysByFile.end() || found->second.size != record.nFullSize ||
-        found->second.modified.tv_sec != record.modified.tv_sec ||
-        found->second.modified.tv_nsec != record.modified.tv_nsec) {
+        found->second.modifiedNs != record.nModifiedNs) {
         return Known::No;
     }
     // Still the listed length, or it changed under the search.
@@ -188,7 +187,7 @@ void CContentSieve::Confirm(FirstBlockClass& cls, const Digest& key,
     const CFileRecord* kept = record.get();
     if (record->bOtherNames) {
         m_keysByFile.try_emplace(std::make_pair(record->device, record->inode),
-                                 KnownFile{key, record->nFullSize, record->modified});
+                                 KnownFile{key, record->nFullSize, record->nModifiedNs});
     }
     if (record->nFullSize > kFirstBlockSize) {
         const bool newContent = std::none_of(cls.contents.begin(), cls.contents.end(),

@@ -82,7 +82,7 @@ private:
     struct KnownFile {
         Digest key;
         std::uint64_t size;
-        timespec modified;
+        std::int64_t modifiedNs;
     };
     std::map<std::pair<dev_t, ino_t>, KnownFile> m_keysByFile;
     std::unique_ptr<std::uint8_t[]> m_buffer;

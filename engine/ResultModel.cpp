@@ -14,7 +14,7 @@ std::unique_ptr<CFileRecord> NewFileRecord(const std::string& fullPath,
     record->nSize = static_cast<std::uint32_t>(info.size);
     record->bSelected = false;
     record->nFullSize = info.size;
-    record->modified = info.modified;
+    record->nModifiedNs = std::int64_t{info.modified.tv_sec} * 1000000000 + info.modified.tv_nsec;
     record->device = info.device;
     record->inode = info.inode;
     record->bOtherNames = info.hasOtherNames;

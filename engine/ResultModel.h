@@ -26,7 +26,12 @@ struct CFileRecord {
     // What the file was when the search found it. A delete goes ahead only while
     // the file on disk still matches, so a file changed since is never removed.
     std::uint64_t nFullSize = 0;
-    timespec modified{};
+    std::int64_t nModifiedNs = 0;  // nanoseconds since 1970, as one word
+
+    timespec Modified() const {
+        return timespec{static_cast<std::time_t>(nModifiedNs / 1000000000),
+                        static_cast<long>(nModifiedNs % 1000000000)};
+    }
     dev_t device = 0;
     ino_t inode = 0;
 
