@@ -9,7 +9,13 @@ std::unique_ptr<CFileRecord> NewFileRecord(const std::string& fullPath,
                                            const mollwick::FileInfo& info) {
     auto record = std::make_unique<CFileRecord>();
     record->strName = info.name;
-    record->strFolder = fullPath.substr(0, fullPath.size() - info.name.size());
+    // Files of one folder come one after another: they share its text.
+    thread_local CFolderText lastFolder;
+    const std::string_view folder(fullPath.data(), fullPath.size() - info.name.size());
+    if (!lastFolder.SameText(std::string(folder))) {
+        lastFolder = CFolderText(std::string(folder));
+    }
+    record->strFolder = lastFolder;
     record->strModified = mollwick::FormatLocalTime(info.modified);
     record->nSize = static_cast<std::uint32_t>(info.size);
     record->bSelected = false;
@@ -23,6 +29,11 @@ std::unique_ptr<CFileRecord> NewFileRecord(const std::string& fullPath,
 
 void ClearResults(CResultMap& results) {
     results.clear();
+}
+
+const std::string& CFolderText::Empty() {
+    static const std::string empty;
+    return empty;
 }
 
 std::string CDigestKey::Text() const {

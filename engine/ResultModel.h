@@ -8,17 +8,47 @@
 #include <ctime>
 #include <map>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/FileInfo.h"
 
+// A folder path shared by the records of the files found in it: the files of
+// one folder keep one copy of its text between them.
+class CFolderText {
+public:
+    CFolderText() = default;
+    CFolderText(std::string text)  // NOLINT: a folder text is made from any string
+        : m_text(std::make_shared<const std::string>(std::move(text))) {}
+    CFolderText(const char* text) : CFolderText(std::string(text)) {}  // NOLINT: as above
+
+    const std::string& str() const { return m_text ? *m_text : Empty(); }
+    operator const std::string&() const { return str(); }  // NOLINT: reads as a string
+    bool SameText(const std::string& text) const { return m_text && *m_text == text; }
+
+    friend std::string operator+(const CFolderText& folder, const std::string& name) {
+        return folder.str() + name;
+    }
+    friend bool operator==(const CFolderText& folder, const std::string& text) {
+        return folder.str() == text;
+    }
+    friend std::ostream& operator<<(std::ostream& out, const CFolderText& folder) {
+        return out << folder.str();
+    }
+
+private:
+    static const std::string& Empty();
+
+    std::shared_ptr<const std::string> m_text;
+};
+
 // One file filed by a search.
 struct CFileRecord {
     std::string strName;       // the name without folder, as listed
     std::string strModified;   // local time, "YYYY/MM/DD hh:mm:ss"
-    std::string strFolder;     // the folder as the scan reached it, ending in "/"
+    CFolderText strFolder;     // the folder as the scan reached it, ending in "/"
     std::uint32_t nSize = 0;   // the low 32 bits of the size
     bool bSelected = false;    // marked for the next move or delete
     bool bOtherNames = false;  // the file has more than one hard link
