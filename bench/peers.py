@@ -66,7 +66,7 @@ def main():
     parser.add_argument("--small-files", type=int, default=30000)
     parser.add_argument("--large-size", default="800m")
     parser.add_argument("--equal-files", type=int, default=3000)
-    parser.add_argument("--repeat", type=int, default=1)
+    parser.add_argument("--repeat", type=int, default=3)
     args = parser.parse_args()
 
     gen = os.path.join(here, "gen_tree.py")
