@@ -15,6 +15,7 @@ CContentSieve::CContentSieve(CSha1Context& sha1) : m_sha1(sha1) {}
 
 void CContentSieve::Clear() {
     m_buckets.clear();
+    m_classes.clear();
     m_keysByFile.clear();  // a later search must read files afresh
 }
 
@@ -125,20 +126,25 @@ bool CContentSieve::SameContent(const CFileRecord& a, const CFileRecord& b) {
     }
 }
 
-bool CContentSieve::Classify(SizeBucket& bucket, const CFileRecord& record,
-                             std::size_t& classIndex) {
+std::size_t CContentSieve::ClassKeyHash::operator()(const ClassKey& key) const {
+    // The digest is as good as random already.
+    std::uint64_t word = 0;
+    std::memcpy(&word, key.firstBlock.data(), sizeof word);
+    return static_cast<std::size_t>(word ^ (key.size * 0x9E3779B97F4A7C15ull));
+}
+
+CContentSieve::FirstBlockClass* CContentSieve::Classify(SizeBucket& bucket,
+                                                        const CFileRecord& record) {
     Digest firstBlock;
     if (!DigestOfFirstBlock(record, firstBlock)) {
-        return false;
+        return nullptr;
     }
-    const auto found =
-        std::find_if(bucket.classes.begin(), bucket.classes.end(),
-                     [&](const FirstBlockClass& c) { return c.firstBlock == firstBlock; });
-    classIndex = static_cast<std::size_t>(found - bucket.classes.begin());
-    if (found == bucket.classes.end()) {
-        bucket.classes.push_back(FirstBlockClass{firstBlock, nullptr, {}});
+    const auto [slot, created] = m_classes.try_emplace(ClassKey{record.nFullSize, firstBlock});
+    if (created) {
+        slot->second.firstBlock = firstBlock;
+        ++bucket.classes;
     }
-    return true;
+    return &slot->second;
 }
 
 CContentSieve::Known CContentSieve::KnownKey(const CFileRecord& record, Digest& key) const {
@@ -212,22 +218,21 @@ void CContentSieve::Add(std::unique_ptr<CFileRecord> record, const FileFunction&
             break;
     }
     SizeBucket& bucket = m_buckets[record->nFullSize];
-    if (!bucket.alone && bucket.classes.empty()) {
+    if (!bucket.alone && bucket.classes == 0) {
         bucket.alone = std::move(record);  // alone by size: not opened, maybe never
         return;
     }
     if (bucket.alone) {
-        std::size_t index = 0;
         std::unique_ptr<CFileRecord> first = std::move(bucket.alone);
-        if (Classify(bucket, *first, index)) {
-            bucket.classes[index].alone = std::move(first);
+        if (FirstBlockClass* firstClass = Classify(bucket, *first)) {
+            firstClass->alone = std::move(first);
         }
     }
-    std::size_t index = 0;
-    if (!Classify(bucket, *record, index)) {
+    FirstBlockClass* found = Classify(bucket, *record);
+    if (found == nullptr) {
         return;
     }
-    FirstBlockClass& cls = bucket.classes[index];
+    FirstBlockClass& cls = *found;
     if (!cls.alone && !cls.confirmed) {
         cls.alone = std::move(record);  // alone by its first block so far
         return;

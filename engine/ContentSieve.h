@@ -51,12 +51,23 @@ private:
     };
     struct SizeBucket {
         std::unique_ptr<CFileRecord> alone;  // the only one so far, never opened
-        std::vector<FirstBlockClass> classes;
+        std::size_t classes = 0;             // first-block classes of this size
+    };
+    // A class is found by its size and first-block digest in one hash lookup:
+    // a size shared by thousands of different small files has thousands of
+    // classes, and a search through them for every file would be quadratic.
+    struct ClassKey {
+        std::uint64_t size;
+        Digest firstBlock;
+        bool operator==(const ClassKey&) const = default;
+    };
+    struct ClassKeyHash {
+        std::size_t operator()(const ClassKey& key) const;
     };
 
     // Finds or opens the first-block class of a file of this bucket; false
     // when the file cannot be read.
-    bool Classify(SizeBucket& bucket, const CFileRecord& record, std::size_t& classIndex);
+    FirstBlockClass* Classify(SizeBucket& bucket, const CFileRecord& record);
     bool DigestOfFirstBlock(const CFileRecord& record, Digest& digest);
     bool DigestOfWhole(const CFileRecord& record, Digest& digest);
     bool SameContent(const CFileRecord& a, const CFileRecord& b);
@@ -76,6 +87,7 @@ private:
 
     CSha1Context& m_sha1;
     std::unordered_map<std::uint64_t, SizeBucket> m_buckets;
+    std::unordered_map<ClassKey, FirstBlockClass, ClassKeyHash> m_classes;
     // The files confirmed in this search, by device and inode, with what the
     // listing said of them: another name of one of them (a hard link) listed
     // with the same length and time needs no reading at all.
