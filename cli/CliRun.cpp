@@ -10,7 +10,6 @@
 #include <chrono>
 #include <csignal>
 #include <cstring>
-#include <future>
 #include <memory>
 #include <string>
 
@@ -59,25 +58,6 @@ void SetInterruptMode(InterruptMode mode) {
 }
 
 // ---- The worker -------------------------------------------------------------
-
-// The worker as the command line starts it: it says when its start-up is over,
-// since the request fields may be written only after InitInstance has set them.
-class CCliFinderThread : public CFinderThread {
-public:
-    CCliFinderThread() : m_started(m_startup.get_future()) {}
-    void WaitUntilStarted() { m_started.wait(); }
-
-protected:
-    bool InitInstance() override {
-        const bool started = CFinderThread::InitInstance();
-        m_startup.set_value();
-        return started;
-    }
-
-private:
-    std::promise<void> m_startup;
-    std::future<void> m_started;
-};
 
 // Shows what the worker reports while it is busy, and remembers what the end
 // of the run needs from it.
@@ -197,10 +177,9 @@ bool AnswerIsYes(std::FILE* in) {
 // waited for on destruction, before the port and the results it uses go.
 class WorkerHandle {
 public:
-    WorkerHandle() : m_worker(BeginThread<CCliFinderThread>(1)) {
+    WorkerHandle() : m_worker(BeginThread<CFinderThread>(1)) {
         if (m_worker != nullptr) {
             m_channel = m_worker->Channel();
-            m_worker->WaitUntilStarted();
         }
     }
     ~WorkerHandle() {
@@ -218,7 +197,7 @@ public:
     explicit operator bool() const { return m_worker != nullptr; }
 
 private:
-    CCliFinderThread* m_worker;
+    CFinderThread* m_worker;
     std::shared_ptr<ThreadChannel> m_channel;
 };
 

@@ -14,7 +14,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <future>
 #include <map>
 #include <memory>
 #include <set>
@@ -242,24 +241,6 @@ TEST_F(CliProgram, SubfolderWithoutAccessExitsTwoAndKeepsTheRest) {
         << outcome.err;
 }
 
-// The worker as a test drives it in-process; fields are written once it has started.
-class StartedFinder : public CFinderThread {
-public:
-    StartedFinder() : m_started(m_startup.get_future()) {}
-    void WaitUntilStarted() { m_started.wait(); }
-
-protected:
-    bool InitInstance() override {
-        const bool started = CFinderThread::InitInstance();
-        m_startup.set_value();
-        return started;
-    }
-
-private:
-    std::promise<void> m_startup;
-    std::future<void> m_started;
-};
-
 TEST_F(CliProgram, ExportHasTheWindowWritersBytes) {
     WriteFile(root / "one.txt", "same");
     WriteFile(root / "sub/caf\xc3\xa9.txt", "same");
@@ -276,10 +257,9 @@ TEST_F(CliProgram, ExportHasTheWindowWritersBytes) {
     // The same search in this process, as the window runs it.
     mollwick::cli::QueuePort port;
     CResultMap results;
-    auto* worker = mollwick::BeginThread<StartedFinder>(1);
+    auto* worker = mollwick::BeginThread<CFinderThread>(1);
     ASSERT_NE(worker, nullptr);
     const auto channel = worker->Channel();
-    worker->WaitUntilStarted();
     worker->m_strExtensions = "*";
     worker->m_bAllExtensions = true;
     worker->m_strSourcePaths = "\r\n" + root.string();
