@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "actions/ExportWriter.h"
+#include "tests/support/ResultsBuilder.h"
 #include "tests/support/TempFolder.h"
 
 namespace {
@@ -30,25 +31,14 @@ std::unique_ptr<CFileRecord> Record(const std::string& name, const std::string& 
 
 void AddGroup(CResultMap& results, const CDigestKey& key,
               std::initializer_list<std::string> names) {
-    auto group = std::make_unique<CDuplicateGroup>();
+    std::vector<std::unique_ptr<CFileRecord>> records;
     for (const std::string& name : names) {
-        auto record = Record(name, "/data/", 12345);
-        if (!group->pFirst) {
-            group->pFirst = std::move(record);
-        } else {
-            group->others.push_back(std::move(record));
-        }
+        records.push_back(Record(name, "/data/", 12345));
     }
-    results[key] = std::move(group);
+    mollwick::test::AddRecords(results, key, std::move(records));
 }
 
-// The key whose text is forty times this hex digit.
-CDigestKey Key(char digit) {
-    const int value = digit <= '9' ? digit - '0' : digit - 'A' + 10;
-    CDigestKey key;
-    key.bytes.fill(static_cast<std::uint8_t>(value * 17));
-    return key;
-}
+using mollwick::test::Key;
 
 std::string Line(const std::string& name) {
     return "File name: " + name +

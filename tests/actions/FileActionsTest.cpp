@@ -15,6 +15,7 @@
 #include "engine/FinderThread.h"
 #include "platform/FileOperations.h"
 #include "tests/support/RecordingPort.h"
+#include "tests/support/ResultsBuilder.h"
 #include "tests/support/ScopedWorker.h"
 #include "tests/support/TempFolder.h"
 
@@ -54,25 +55,14 @@ struct Member {
 
 // Files a group in the results under key: the first member is pFirst.
 void AddGroup(CResultMap& results, const CDigestKey& key, std::initializer_list<Member> members) {
-    auto group = std::make_unique<CDuplicateGroup>();
+    std::vector<std::unique_ptr<CFileRecord>> records;
     for (const Member& member : members) {
-        auto record = RecordOf(member.path, member.marked);
-        if (!group->pFirst) {
-            group->pFirst = std::move(record);
-        } else {
-            group->others.push_back(std::move(record));
-        }
+        records.push_back(RecordOf(member.path, member.marked));
     }
-    results[key] = std::move(group);
+    mollwick::test::AddRecords(results, key, std::move(records));
 }
 
-// The key whose text is forty times this hex digit.
-CDigestKey Key(char digit) {
-    const int value = digit <= '9' ? digit - '0' : digit - 'A' + 10;
-    CDigestKey key;
-    key.bytes.fill(static_cast<std::uint8_t>(value * 17));
-    return key;
-}
+using mollwick::test::Key;
 
 struct StatResult {
     mode_t mode = 0;
