@@ -35,10 +35,6 @@ DirectoryReader::~DirectoryReader() {
     }
 }
 
-int DirectoryReader::Descriptor() const {
-    return m_dir != nullptr ? ::dirfd(m_dir) : -1;
-}
-
 bool DirectoryReader::Next(FileInfo& info) {
     if (m_dir == nullptr) {
         return false;

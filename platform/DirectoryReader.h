@@ -23,7 +23,6 @@ public:
     // The listed folder's own device and inode (valid when open).
     dev_t Device() const { return m_device; }
     ino_t Inode() const { return m_inode; }
-    int Descriptor() const;
 
     // Fills info with the next entry; false at the end of the listing. An entry
     // whose details cannot be read (it vanished) is neither folder nor file.

@@ -11,6 +11,7 @@
 #include <functional>
 #include <vector>
 
+#include "tests/support/OpenedUrls.h"
 #include "ui/AboutDlg.h"
 #include "widgets/Label.h"
 
@@ -21,21 +22,7 @@ namespace {
 // A window colour no style uses, so every pixel of it is the dialog's own background.
 const QColor kDialogBack(0x20, 0x80, 0x40);
 
-// Replaces the link opener for one test and records what it was asked to open.
-class OpenedUrls {
-public:
-    OpenedUrls() : m_saved(CLabel::s_openUrl) {
-        CLabel::s_openUrl = [this](const QUrl& url) { urls.push_back(url); };
-    }
-    ~OpenedUrls() { CLabel::s_openUrl = m_saved; }
-    OpenedUrls(const OpenedUrls&) = delete;
-    OpenedUrls& operator=(const OpenedUrls&) = delete;
-
-    std::vector<QUrl> urls;
-
-private:
-    std::function<void(const QUrl&)> m_saved;
-};
+using mollwick::test::OpenedUrls;
 
 // Records every OnShowWindow with what the label held before and after it.
 class RecordingAboutDlg : public CAboutDlg {

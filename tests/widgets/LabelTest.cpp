@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+#include "tests/support/OpenedUrls.h"
 #include "widgets/ControlValues.h"
 #include "widgets/Label.h"
 #include "widgets/LabelLayout.h"
@@ -63,21 +64,7 @@ std::vector<QPoint> PixelsOf(const QImage& image, ColorRef colour) {
     return points;
 }
 
-// Replaces the link opener for one test and records what it was asked to open.
-class OpenedUrls {
-public:
-    OpenedUrls() : m_saved(CLabel::s_openUrl) {
-        CLabel::s_openUrl = [this](const QUrl& url) { urls.push_back(url); };
-    }
-    ~OpenedUrls() { CLabel::s_openUrl = m_saved; }
-    OpenedUrls(const OpenedUrls&) = delete;
-    OpenedUrls& operator=(const OpenedUrls&) = delete;
-
-    std::vector<QUrl> urls;
-
-private:
-    std::function<void(const QUrl&)> m_saved;
-};
+using mollwick::test::OpenedUrls;
 
 // A shown window with one label on it, for clicks and paint counting.
 struct ShownLabel {
