@@ -309,16 +309,15 @@ std::size_t TerminalColumns(int fd) {
     return 80;
 }
 
-int Run(const Options& options, const Terminal& terminal) {
+int Run(const Options& options, const Terminal& terminal, CResultMap& results) {
     if (const std::string refusal = CheckBeforeRun(options, terminal.inIsTerminal);
         !refusal.empty()) {
         std::fprintf(terminal.err, "mollwick-cli: %s\n", refusal.c_str());
         return kExitUsage;
     }
 
-    // Declared before the worker, so both outlive it.
+    // Declared before the worker, so it outlives it, as the results do.
     QueuePort port;
-    CResultMap results;
     WorkerHandle worker;
     if (!worker) {
         std::fputs("mollwick-cli: An error occurred while starting up finder main thread.\n",

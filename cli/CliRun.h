@@ -8,6 +8,7 @@
 #include <mutex>
 
 #include "cli/CliOptions.h"
+#include "engine/ResultModel.h"
 #include "platform/MessagePort.h"
 #include "platform/MessageThread.h"
 
@@ -54,9 +55,9 @@ inline constexpr int kExitUsage = 1;
 inline constexpr int kExitIncomplete = 2;
 inline constexpr int kExitInterrupted = 130;
 
-// Runs the search, prints the groups and carries out the action the options
-// ask for; returns the exit status. Installs its own SIGINT handling while the
-// worker is busy.
-int Run(const Options& options, const Terminal& terminal);
+// Runs the search into results (empty), prints the groups and carries out the
+// action the options ask for; returns the exit status. Installs its own SIGINT
+// handling while the worker is busy.
+int Run(const Options& options, const Terminal& terminal, CResultMap& results);
 
 }  // namespace mollwick::cli

@@ -1,6 +1,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -27,5 +28,10 @@ int main(int argc, char** argv) {
     terminal.errIsTerminal = ::isatty(STDERR_FILENO) != 0;
     terminal.inIsTerminal = ::isatty(STDIN_FILENO) != 0;
     terminal.columns = TerminalColumns(STDERR_FILENO);
-    return Run(parsed.options, terminal);
+    auto results = std::make_unique<CResultMap>();
+    const int status = Run(parsed.options, terminal, *results);
+    // The system takes the results back at exit all at once; freeing a large
+    // search's records one by one would only hold the exit up.
+    [[maybe_unused]] static const CResultMap* const kFreedByTheSystem = results.release();
+    return status;
 }

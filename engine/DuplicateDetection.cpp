@@ -21,12 +21,20 @@ bool CFinderThread::ProcessFile(const std::string& fullPath, const mollwick::Fil
 }
 
 void CFinderThread::FileUnderKey(const CDigestKey& key, std::unique_ptr<CFileRecord> record) {
-    auto [slot, inserted] = m_pResults->try_emplace(key);
-    if (inserted) {
-        slot->second = std::make_unique<CDuplicateGroup>();
-        slot->second->pFirst = std::move(record);
+    CDuplicateGroup* group = nullptr;
+    if (m_stage.Active()) {
+        group = &m_stage.Find(key);
     } else {
-        slot->second->others.push_back(std::move(record));
+        auto [slot, inserted] = m_pResults->try_emplace(key);
+        if (inserted) {
+            slot->second = std::make_unique<CDuplicateGroup>();
+        }
+        group = slot->second.get();
+    }
+    if (group->pFirst == nullptr) {
+        group->pFirst = std::move(record);
+    } else {
+        group->others.push_back(std::move(record));
         ++m_nDuplicates;
     }
 }

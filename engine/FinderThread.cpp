@@ -44,8 +44,12 @@ void CFinderThread::OnStartSearch(std::uintptr_t /*wParam*/, std::intptr_t /*lPa
     if (m_pResults != nullptr) {
         ::tzset();  // the times are shown in the zone in force now
         m_sieve.Clear();
+        if (m_pResults->empty()) {
+            m_stage.Begin();
+        }
         SearchPaths(m_strSourcePaths);
         m_sieve.Clear();  // files still alone have no twin, or the search was stopped
+        m_stage.Publish(*m_pResults);
         m_bStop = false;
         PostProgressAlways();
     }

@@ -13,6 +13,7 @@
 #include "engine/ContentSieve.h"
 #include "engine/FinderMessages.h"
 #include "engine/FolderWalker.h"
+#include "engine/GroupStage.h"
 #include "engine/ResultModel.h"
 #include "platform/FileInfo.h"
 #include "platform/MessagePort.h"
@@ -77,6 +78,7 @@ private:
 
     bool m_bProgressHeldBack = false;
     CContentSieve m_sieve{m_sha1};
+    CGroupStage m_stage;  // in use while a search fills an empty map
 };
 
 // Cuts the source list at every CR and LF; empty segments are dropped and

@@ -52,25 +52,25 @@ void CFinderThread::ScanFolder(std::string folder) {
 // and filed in the order the walk met it, with the stop looked at before each.
 void CFinderThread::ScanFolders(std::vector<std::string> folders) {
     CFolderWalker walker(std::move(folders), m_bSubfolders, m_bHiddenFiles);
-    std::vector<CScanEvent> batch;
     bool stopped = false;
-    while (walker.Next(batch)) {
-        for (CScanEvent& event : batch) {
+    while (const std::shared_ptr<CScanBatch> batch = walker.Next()) {
+        for (std::size_t i = 0; i < batch->Size(); ++i) {
             if (!stopped && m_bStop.load(std::memory_order_relaxed)) {
                 stopped = true;
                 walker.Stop();
             }
-            if (event.kind == CScanEvent::Kind::Error) {
-                // After a stop, the folders of the source list are still
-                // opened, and the ones that cannot be listed still say so.
-                if (!stopped || event.topLevelFolder) {
-                    m_strCurrentFile = std::move(event.text);
-                    PostProgressAlways();
+            if (batch->IsFile(i)) {
+                if (!stopped) {
+                    HandleListedFile(batch->Settled(i));
                 }
                 continue;
             }
-            if (!stopped) {
-                HandleListedFile(event);
+            // After a stop, the folders of the source list are still opened,
+            // and the ones that cannot be listed still say so.
+            CScanEvent& error = batch->Settled(i);
+            if (!stopped || error.topLevelFolder) {
+                m_strCurrentFile = std::move(error.text);
+                PostProgressAlways();
             }
         }
     }

@@ -1,16 +1,68 @@
 #include "engine/FolderWalker.h"
 
+#include <thread>
+
 #include "platform/DirectoryReader.h"
 #include "platform/Paths.h"
 
 namespace {
 
 // Events go over in batches, so the two threads meet once per batch, and the
-// walk stays at most this many batches ahead of the worker.
+// walk stays at most this many batches ahead of the worker. A batch holds the
+// folders of its files open, so that bounds the descriptors in use too: at
+// most some (kBatchesAhead + 2) * kFoldersPerBatch.
 constexpr std::size_t kBatchSize = 256;
-constexpr std::size_t kBatchesAhead = 64;
+constexpr std::size_t kFoldersPerBatch = 8;
+constexpr std::size_t kBatchesAhead = 32;
+// Details the walk reads ahead before it looks again for room to list.
+constexpr std::size_t kReadAheadStep = 32;
 
 }  // namespace
+
+CScanBatch::CScanBatch(std::vector<CScanEvent> events, Folders folders)
+    : m_events(std::move(events)),
+      m_folders(std::move(folders)),
+      m_state(std::make_unique<std::atomic<std::uint8_t>[]>(m_events.size())) {
+    for (std::size_t i = 0; i < m_events.size(); ++i) {
+        m_state[i].store(m_events[i].info.detailsDeferred ? kDeferred : kSettled,
+                         std::memory_order_relaxed);
+    }
+}
+
+bool CScanBatch::Claim(std::size_t i) {
+    std::uint8_t expected = kDeferred;
+    return m_state[i].compare_exchange_strong(expected, kReading, std::memory_order_acquire,
+                                              std::memory_order_relaxed);
+}
+
+void CScanBatch::Read(std::size_t i) {
+    m_events[i].folder->ReadDeferredDetails(m_events[i].info);
+    m_state[i].store(kSettled, std::memory_order_release);
+}
+
+CScanEvent& CScanBatch::Settled(std::size_t i) {
+    if (m_state[i].load(std::memory_order_acquire) != kSettled) {
+        if (Claim(i)) {
+            Read(i);
+        } else {
+            // The walk is reading this one: one stat, a few microseconds.
+            while (m_state[i].load(std::memory_order_acquire) != kSettled) {
+                std::this_thread::yield();
+            }
+        }
+    }
+    return m_events[i];
+}
+
+bool CScanBatch::ReadAhead(std::size_t count) {
+    for (; count > 0 && m_readAhead < m_events.size(); ++m_readAhead) {
+        if (Claim(m_readAhead)) {
+            Read(m_readAhead);
+            --count;
+        }
+    }
+    return HasMoreToReadAhead();
+}
 
 std::string FormatScanError(const std::string& folder, int error) {
     // "%s.. Err n° %u"
@@ -38,17 +90,17 @@ void CFolderWalker::Stop() {
     m_stop = true;
 }
 
-bool CFolderWalker::Next(std::vector<CScanEvent>& batch) {
+std::shared_ptr<CScanBatch> CFolderWalker::Next() {
     std::unique_lock lock(m_mutex);
     m_changed.wait(lock, [this] { return !m_ready.empty() || m_finished; });
     if (m_ready.empty()) {
-        return false;
+        return nullptr;
     }
-    batch = std::move(m_ready.front());
+    std::shared_ptr<CScanBatch> batch = std::move(m_ready.front());
     m_ready.pop_front();
     lock.unlock();
     m_changed.notify_all();  // room for the walk again
-    return true;
+    return batch;
 }
 
 void CFolderWalker::Run() {
@@ -61,11 +113,44 @@ void CFolderWalker::Run() {
         m_finished = true;
     }
     m_changed.notify_all();
+    ReadAheadUntilTaken();
 }
 
-void CFolderWalker::Emit(CScanEvent event) {
+std::shared_ptr<CScanBatch> CFolderWalker::NewestToReadAhead() {
+    if (m_stop.load(std::memory_order_relaxed)) {
+        return nullptr;  // the worker reads nothing more
+    }
+    for (auto batch = m_ready.rbegin(); batch != m_ready.rend(); ++batch) {
+        if ((*batch)->HasMoreToReadAhead()) {
+            return *batch;
+        }
+    }
+    return nullptr;
+}
+
+void CFolderWalker::ReadAheadUntilTaken() {
+    for (;;) {
+        std::shared_ptr<CScanBatch> batch;
+        {
+            std::lock_guard lock(m_mutex);
+            if (m_abandoned || !(batch = NewestToReadAhead())) {
+                return;
+            }
+        }
+        batch->ReadAhead(kReadAheadStep);
+    }
+}
+
+void CFolderWalker::Emit(CScanEvent event,
+                         const std::shared_ptr<const mollwick::FolderHandle>& folder) {
+    if (event.info.detailsDeferred) {
+        if (m_fillingFolders.empty() || m_fillingFolders.back() != folder) {
+            m_fillingFolders.push_back(folder);
+        }
+        event.folder = folder.get();
+    }
     m_filling.push_back(std::move(event));
-    if (m_filling.size() >= kBatchSize) {
+    if (m_filling.size() >= kBatchSize || m_fillingFolders.size() >= kFoldersPerBatch) {
         Flush();
     }
 }
@@ -74,12 +159,24 @@ void CFolderWalker::Flush() {
     if (m_filling.empty()) {
         return;
     }
-    std::unique_lock lock(m_mutex);
-    m_changed.wait(lock, [this] { return m_ready.size() < kBatchesAhead || m_abandoned; });
-    if (!m_abandoned) {
-        m_ready.push_back(std::move(m_filling));
-    }
+    auto batch = std::make_shared<CScanBatch>(std::move(m_filling), std::move(m_fillingFolders));
     m_filling.clear();
+    m_filling.reserve(kBatchSize);
+    m_fillingFolders.clear();
+    std::unique_lock lock(m_mutex);
+    while (m_ready.size() >= kBatchesAhead && !m_abandoned) {
+        // No room to list further: read details ahead of the worker meanwhile.
+        if (std::shared_ptr<CScanBatch> ahead = NewestToReadAhead()) {
+            lock.unlock();
+            ahead->ReadAhead(kReadAheadStep);
+            lock.lock();
+        } else {
+            m_changed.wait(lock);
+        }
+    }
+    if (!m_abandoned) {
+        m_ready.push_back(std::move(batch));
+    }
     lock.unlock();
     m_changed.notify_all();
 }
@@ -88,7 +185,8 @@ void CFolderWalker::Walk(std::string folder, bool topLevel) {
     if (folder.empty() || folder.back() != '/') {
         folder += '/';
     }
-    mollwick::DirectoryReader listing(mollwick::SystemPath(folder));
+    mollwick::DirectoryReader listing(mollwick::SystemPath(folder),
+                                      mollwick::DirectoryReader::Details::DeferForRegularFiles);
     if (listing.Error() != 0) {
         CScanEvent error;
         error.kind = CScanEvent::Kind::Error;
@@ -122,7 +220,7 @@ void CFolderWalker::Walk(std::string folder, bool topLevel) {
         CScanEvent file;
         file.text = folder + entry.name;
         file.info = std::move(entry);
-        Emit(std::move(file));
+        Emit(std::move(file), listing.Folder());
         entry = mollwick::FileInfo{};
     }
 }

@@ -5,7 +5,9 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstddef>
+#include <cstdint>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <string>
@@ -13,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/DirectoryReader.h"
 #include "platform/FileInfo.h"
 
 // One thing the walk met, in the order a depth-first walk meets it.
@@ -22,6 +25,41 @@ struct CScanEvent {
     std::string text;             // the file's full path, or the error text
     mollwick::FileInfo info;      // for a file
     bool topLevelFolder = false;  // an error of a folder of the source list
+    // Where the deferred details of a file are read; its batch holds it open.
+    const mollwick::FolderHandle* folder = nullptr;
+};
+
+// Events handed over together. A regular file is listed by name and kind
+// only; its size, time and identity are read later, by whichever thread comes
+// to it first: the walk, while it waits for room, reads them from the newest
+// batch back, and the worker reads the ones it reaches first. Reading them is
+// most of the cost of a walk, and so both cores share it.
+class CScanBatch {
+public:
+    using Folders = std::vector<std::shared_ptr<const mollwick::FolderHandle>>;
+    CScanBatch(std::vector<CScanEvent> events, Folders folders);
+    CScanBatch(const CScanBatch&) = delete;
+    CScanBatch& operator=(const CScanBatch&) = delete;
+
+    std::size_t Size() const { return m_events.size(); }
+    bool IsFile(std::size_t i) const { return m_events[i].kind == CScanEvent::Kind::File; }
+    // Event i with its details read: here, unless the walk has begun them, in
+    // which case this waits the moment that takes.
+    CScanEvent& Settled(std::size_t i);
+    // The walk's side (one thread only): reads up to count details not begun
+    // yet, from where it left off, and whether any are left after that.
+    bool ReadAhead(std::size_t count);
+    bool HasMoreToReadAhead() const { return m_readAhead < m_events.size(); }
+
+private:
+    enum State : std::uint8_t { kSettled, kDeferred, kReading };
+    bool Claim(std::size_t i);
+    void Read(std::size_t i);
+
+    std::vector<CScanEvent> m_events;
+    Folders m_folders;  // open while the batch lives
+    std::unique_ptr<std::atomic<std::uint8_t>[]> m_state;
+    std::size_t m_readAhead = 0;  // walk thread only
 };
 
 // Lists the folders of a search on a thread of its own, ahead of the worker,
@@ -35,9 +73,9 @@ public:
     CFolderWalker(const CFolderWalker&) = delete;
     CFolderWalker& operator=(const CFolderWalker&) = delete;
 
-    // Replaces batch with the next events; false once the walk is over and
-    // every event has been taken.
-    bool Next(std::vector<CScanEvent>& batch);
+    // The next events, or null once the walk is over and every event has been
+    // taken. Take each event through Settled.
+    std::shared_ptr<CScanBatch> Next();
     // Stops the walk: no further folder is entered; the folders of the source
     // list not begun yet are still opened, and the ones that cannot be listed
     // still yield their error, as a walk on the worker itself would.
@@ -46,8 +84,13 @@ public:
 private:
     void Run();
     void Walk(std::string folder, bool topLevel);
-    void Emit(CScanEvent event);
+    void Emit(CScanEvent event,
+              const std::shared_ptr<const mollwick::FolderHandle>& folder = nullptr);
     void Flush();
+    // The newest batch handed over that still has details to read (mutex held).
+    std::shared_ptr<CScanBatch> NewestToReadAhead();
+    // While the worker takes what is ready: read details ahead of it.
+    void ReadAheadUntilTaken();
 
     const std::vector<std::string> m_folders;
     const bool m_subfolders;
@@ -55,10 +98,11 @@ private:
     std::atomic<bool> m_stop{false};
     std::set<std::pair<dev_t, ino_t>> m_entered;  // walker thread only
     std::vector<CScanEvent> m_filling;            // walker thread only
+    CScanBatch::Folders m_fillingFolders;         // walker thread only
 
     std::mutex m_mutex;
     std::condition_variable m_changed;
-    std::deque<std::vector<CScanEvent>> m_ready;
+    std::deque<std::shared_ptr<CScanBatch>> m_ready;
     bool m_finished = false;
     bool m_abandoned = false;  // the reader is gone: drop the rest
 

@@ -8,7 +8,21 @@
 
 namespace mollwick {
 
-DirectoryReader::DirectoryReader(const std::string& folder) {
+namespace {
+
+void TakeDetails(const struct stat& st, FileInfo& info) {
+    info.isFolder = S_ISDIR(st.st_mode);
+    info.isRegularFile = S_ISREG(st.st_mode);
+    info.size = static_cast<std::uint64_t>(st.st_size);
+    info.modified = st.st_mtim;
+    info.device = st.st_dev;
+    info.inode = st.st_ino;
+    info.hasOtherNames = st.st_nlink > 1;
+}
+
+}  // namespace
+
+DirectoryReader::DirectoryReader(const std::string& folder, Details details) : m_details(details) {
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         m_error = errno;
@@ -54,7 +68,13 @@ bool DirectoryReader::Next(FileInfo& info) {
     info.device = 0;
     info.inode = 0;
     info.hasOtherNames = false;
+    info.detailsDeferred = false;
 
+    if (entry->d_type == DT_REG && CanDefer()) {
+        info.isRegularFile = true;
+        info.detailsDeferred = true;
+        return true;
+    }
     struct stat st {};
     if (::fstatat(::dirfd(m_dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
         return true;
@@ -69,14 +89,38 @@ bool DirectoryReader::Next(FileInfo& info) {
             return true;
         }
     }
-    info.isFolder = S_ISDIR(st.st_mode);
-    info.isRegularFile = S_ISREG(st.st_mode);
-    info.size = static_cast<std::uint64_t>(st.st_size);
-    info.modified = st.st_mtim;
-    info.device = st.st_dev;
-    info.inode = st.st_ino;
-    info.hasOtherNames = st.st_nlink > 1;
+    TakeDetails(st, info);
     return true;
+}
+
+bool DirectoryReader::CanDefer() {
+    if (m_details != Details::DeferForRegularFiles) {
+        return false;
+    }
+    if (!m_folder) {
+        const int fd = ::fcntl(::dirfd(m_dir), F_DUPFD_CLOEXEC, 0);
+        if (fd < 0) {
+            m_details = Details::Now;
+            return false;
+        }
+        m_folder = std::make_shared<const FolderHandle>(fd);
+    }
+    return true;
+}
+
+FolderHandle::~FolderHandle() {
+    ::close(m_fd);
+}
+
+void FolderHandle::ReadDeferredDetails(FileInfo& info) const {
+    info.detailsDeferred = false;
+    struct stat st {};
+    if (::fstatat(m_fd, info.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode)) {
+        info.isFolder = false;
+        info.isRegularFile = false;
+        return;
+    }
+    TakeDetails(st, info);
 }
 
 }  // namespace mollwick

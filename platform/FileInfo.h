@@ -22,6 +22,9 @@ struct FileInfo {
     dev_t device = 0;
     ino_t inode = 0;
     bool hasOtherNames = false;  // more than one hard link
+    // A regular file listed without its details: size, time, identity and links
+    // are still to be read (FolderHandle::ReadDeferredDetails).
+    bool detailsDeferred = false;
 };
 
 }  // namespace mollwick

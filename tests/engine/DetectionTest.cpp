@@ -3,10 +3,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <random>
 
 #include "platform/DirectoryReader.h"
+#include "platform/LocalTime.h"
 #include "support/WorkerHarness.h"
 
 namespace mollwick::test {
@@ -139,6 +142,44 @@ TEST(Detection, RecordKeepsTheLowSizeWordAndTheLocalTime) {
     EXPECT_EQ(record.strName, "big.bin");
     EXPECT_EQ(record.strFolder, tree.Path() + "/");
     EXPECT_FALSE(record.bSelected);
+}
+
+// The time text against the format it stands for, over a wide range of
+// instants and a zone with a half-hour offset.
+TEST(Detection, TimeTextIsTheLocalTimeInTheFixedFormat) {
+    const char* saved = std::getenv("TZ");
+    const std::string savedZone = saved != nullptr ? saved : "";
+    ::setenv("TZ", "XYZ-5:30", 1);
+    ::tzset();
+    std::vector<std::time_t> instants = {0, 1640993400 - 19800, -1, 253402300800 - 19800,
+                                         -62040000000};
+    std::mt19937_64 random(3);
+    for (int i = 0; i < 2000; ++i) {
+        instants.push_back(static_cast<std::time_t>(random() % 400000000000ull) - 100000000000);
+    }
+    std::vector<std::string> texts;
+    std::vector<std::string> expected;
+    for (const std::time_t instant : instants) {
+        texts.push_back(FormatLocalTime(timespec{instant, 999999999}));
+        std::tm local{};
+        ::localtime_r(&instant, &local);
+        char text[64];
+        std::snprintf(text, sizeof text, "%02d/%02d/%02d %02d:%02d:%02d", local.tm_year + 1900,
+                      local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
+        expected.push_back(text);
+    }
+    if (saved != nullptr) {
+        ::setenv("TZ", savedZone.c_str(), 1);
+    } else {
+        ::unsetenv("TZ");
+    }
+    ::tzset();
+    EXPECT_EQ(texts[0], "1970/01/01 05:30:00");
+    EXPECT_EQ(texts[1], "2021/12/31 23:30:00");
+    EXPECT_EQ(texts[2], "1970/01/01 05:29:59");
+    EXPECT_EQ(texts[3], "10000/01/01 00:00:00");
+    EXPECT_EQ(texts[4].substr(0, 3), "04/");
+    EXPECT_EQ(texts, expected);
 }
 
 TEST(Detection, AFileThatCannotBeReadIsCountedButNotFiled) {
