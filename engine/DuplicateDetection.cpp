@@ -1,11 +1,12 @@
 #include "engine/FinderThread.h"
 
-bool CFinderThread::ProcessFile(const std::string& fullPath, const mollwick::FileInfo& info) {
+bool CFinderThread::ProcessFile(const std::string& fullPath, mollwick::FileInfo info) {
     if (m_nCompareMode == COMPARE_BY_CONTENT && !m_bReadEveryFile) {
-        m_sieve.Add(NewFileRecord(fullPath, info), [this](const CContentSieve::Digest& digest,
-                                                          std::unique_ptr<CFileRecord> record) {
-            FileUnderKey(CDigestKey::FromBytes(digest.data()), std::move(record));
-        });
+        m_sieve.Add(
+            NewFileRecord(fullPath, std::move(info)),
+            [this](const CContentSieve::Digest& digest, std::unique_ptr<CFileRecord> record) {
+                FileUnderKey(CDigestKey::FromBytes(digest.data()), std::move(record));
+            });
         return true;
     }
     m_sha1.Begin();
@@ -16,7 +17,7 @@ bool CFinderThread::ProcessFile(const std::string& fullPath, const mollwick::Fil
         return false;
     }
     m_sha1.Finish();
-    FileUnderKey(CDigestKey::FromBytes(m_sha1.Result()), NewFileRecord(fullPath, info));
+    FileUnderKey(CDigestKey::FromBytes(m_sha1.Result()), NewFileRecord(fullPath, std::move(info)));
     return true;
 }
 

@@ -55,7 +55,7 @@ public:
     void SearchPaths(std::string paths);
     void ScanFolder(std::string folder);
     void ScanFolders(std::vector<std::string> folders);
-    bool ProcessFile(const std::string& fullPath, const mollwick::FileInfo& info);
+    bool ProcessFile(const std::string& fullPath, mollwick::FileInfo info);
     void MoveOneFile(std::string sourcePath, const CFileRecord& record, std::int32_t number);
 
     // Whether a file name passes the extension filter of the request.

@@ -77,7 +77,8 @@ void CFinderThread::ScanFolders(std::vector<std::string> folders) {
 }
 
 void CFinderThread::HandleListedFile(CScanEvent& event) {
-    m_strCurrentFile = std::move(event.text);
+    // Into the text already there: no allocation per file.
+    m_strCurrentFile.assign(event.folder->path).append(event.info.name);
     ++m_nTotalFiles;
     if (m_afterListingForTesting) {
         m_afterListingForTesting(m_strCurrentFile);
@@ -87,7 +88,7 @@ void CFinderThread::HandleListedFile(CScanEvent& event) {
     // or filed: a FIFO would hang the read, and acting on a link's target
     // could lose the data it points at.
     if (entry.isRegularFile && !entry.isSymlink && PassesExtensionFilter(entry.name)) {
-        ProcessFile(m_strCurrentFile, entry);
+        ProcessFile(m_strCurrentFile, std::move(event.info));
     }
     if (m_nTotalFiles % 5 == 0) {
         PostProgress();

@@ -16,6 +16,7 @@ constexpr std::size_t kFoldersPerBatch = 8;
 constexpr std::size_t kBatchesAhead = 32;
 // Details the walk reads ahead before it looks again for room to list.
 constexpr std::size_t kReadAheadStep = 32;
+constexpr auto kDetails = mollwick::DirectoryReader::Details::DeferForRegularFiles;
 
 }  // namespace
 
@@ -36,7 +37,7 @@ bool CScanBatch::Claim(std::size_t i) {
 }
 
 void CScanBatch::Read(std::size_t i) {
-    m_events[i].folder->ReadDeferredDetails(m_events[i].info);
+    m_events[i].folder->handle->ReadDeferredDetails(m_events[i].info);
     m_state[i].store(kSettled, std::memory_order_release);
 }
 
@@ -105,7 +106,12 @@ std::shared_ptr<CScanBatch> CFolderWalker::Next() {
 
 void CFolderWalker::Run() {
     for (const std::string& folder : m_folders) {
-        Walk(folder, true);
+        if (folder.empty() || folder.back() != '/') {
+            Walk(folder + '/', mollwick::DirectoryReader(mollwick::SystemPath(folder), kDetails),
+                 true);
+        } else {
+            Walk(folder, mollwick::DirectoryReader(mollwick::SystemPath(folder), kDetails), true);
+        }
     }
     Flush();
     {
@@ -141,9 +147,8 @@ void CFolderWalker::ReadAheadUntilTaken() {
     }
 }
 
-void CFolderWalker::Emit(CScanEvent event,
-                         const std::shared_ptr<const mollwick::FolderHandle>& folder) {
-    if (event.info.detailsDeferred) {
+void CFolderWalker::Emit(CScanEvent event, const std::shared_ptr<const CListedFolder>& folder) {
+    if (folder) {
         if (m_fillingFolders.empty() || m_fillingFolders.back() != folder) {
             m_fillingFolders.push_back(folder);
         }
@@ -181,12 +186,8 @@ void CFolderWalker::Flush() {
     m_changed.notify_all();
 }
 
-void CFolderWalker::Walk(std::string folder, bool topLevel) {
-    if (folder.empty() || folder.back() != '/') {
-        folder += '/';
-    }
-    mollwick::DirectoryReader listing(mollwick::SystemPath(folder),
-                                      mollwick::DirectoryReader::Details::DeferForRegularFiles);
+void CFolderWalker::Walk(const std::string& folder, mollwick::DirectoryReader&& listing,
+                         bool topLevel) {
     if (listing.Error() != 0) {
         CScanEvent error;
         error.kind = CScanEvent::Kind::Error;
@@ -201,6 +202,10 @@ void CFolderWalker::Walk(std::string folder, bool topLevel) {
     if (!m_entered.emplace(listing.Device(), listing.Inode()).second) {
         return;
     }
+    // The files share the folder's path, and the batches holding them keep it
+    // open for the details still to read.
+    const auto listed =
+        std::make_shared<const CListedFolder>(CListedFolder{folder, listing.Folder()});
     mollwick::FileInfo entry;
     while (!m_stop.load(std::memory_order_relaxed) && listing.Next(entry)) {
         if (entry.name == "." || entry.name == "..") {
@@ -213,14 +218,14 @@ void CFolderWalker::Walk(std::string folder, bool topLevel) {
             if (m_subfolders) {
                 // Straight to the subfolder: its name may hold a line break,
                 // which the source list would read as two folders.
-                Walk(folder + entry.name + '/', false);
+                Walk(folder + entry.name + '/',
+                     mollwick::DirectoryReader(*listing.Folder(), entry.name, kDetails), false);
             }
             continue;
         }
         CScanEvent file;
-        file.text = folder + entry.name;
         file.info = std::move(entry);
-        Emit(std::move(file), listing.Folder());
+        Emit(std::move(file), listed);
         entry = mollwick::FileInfo{};
     }
 }

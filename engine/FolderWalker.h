@@ -18,15 +18,24 @@
 #include "platform/DirectoryReader.h"
 #include "platform/FileInfo.h"
 
+// A folder being listed: its path, ending in "/", and the open folder the
+// deferred details of its files are read relative to.
+struct CListedFolder {
+    std::string path;
+    std::shared_ptr<const mollwick::FolderHandle> handle;
+};
+
 // One thing the walk met, in the order a depth-first walk meets it.
 struct CScanEvent {
     enum class Kind { File, Error };
     Kind kind = Kind::File;
-    std::string text;             // the file's full path, or the error text
+    std::string text;             // the error text
     mollwick::FileInfo info;      // for a file
     bool topLevelFolder = false;  // an error of a folder of the source list
-    // Where the deferred details of a file are read; its batch holds it open.
-    const mollwick::FolderHandle* folder = nullptr;
+    // A file's folder; its batch holds it.
+    const CListedFolder* folder = nullptr;
+
+    std::string FullPath() const { return folder->path + info.name; }
 };
 
 // Events handed over together. A regular file is listed by name and kind
@@ -36,7 +45,7 @@ struct CScanEvent {
 // most of the cost of a walk, and so both cores share it.
 class CScanBatch {
 public:
-    using Folders = std::vector<std::shared_ptr<const mollwick::FolderHandle>>;
+    using Folders = std::vector<std::shared_ptr<const CListedFolder>>;
     CScanBatch(std::vector<CScanEvent> events, Folders folders);
     CScanBatch(const CScanBatch&) = delete;
     CScanBatch& operator=(const CScanBatch&) = delete;
@@ -83,9 +92,9 @@ public:
 
 private:
     void Run();
-    void Walk(std::string folder, bool topLevel);
-    void Emit(CScanEvent event,
-              const std::shared_ptr<const mollwick::FolderHandle>& folder = nullptr);
+    // Walks the folder listing lists, whose path (ending in "/") is folder.
+    void Walk(const std::string& folder, mollwick::DirectoryReader&& listing, bool topLevel);
+    void Emit(CScanEvent event, const std::shared_ptr<const CListedFolder>& folder = nullptr);
     void Flush();
     // The newest batch handed over that still has details to read (mutex held).
     std::shared_ptr<CScanBatch> NewestToReadAhead();

@@ -5,17 +5,16 @@
 #include "digest/Sha1Context.h"
 #include "platform/LocalTime.h"
 
-std::unique_ptr<CFileRecord> NewFileRecord(const std::string& fullPath,
-                                           const mollwick::FileInfo& info) {
+std::unique_ptr<CFileRecord> NewFileRecord(const std::string& fullPath, mollwick::FileInfo info) {
     auto record = std::make_unique<CFileRecord>();
-    record->strName = info.name;
     // Files of one folder come one after another: they share its text.
     thread_local CFolderText lastFolder;
     const std::string_view folder(fullPath.data(), fullPath.size() - info.name.size());
-    if (!lastFolder.SameText(std::string(folder))) {
+    if (!lastFolder.SameText(folder)) {
         lastFolder = CFolderText(std::string(folder));
     }
     record->strFolder = lastFolder;
+    record->strName = std::move(info.name);
     record->strModified = mollwick::FormatLocalTime(info.modified);
     record->nSize = static_cast<std::uint32_t>(info.size);
     record->bSelected = false;

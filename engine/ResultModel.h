@@ -3,8 +3,10 @@
 #include <sys/types.h>
 
 #include <array>
+#include <bit>
 #include <compare>
 #include <cstdint>
+#include <cstring>
 #include <ctime>
 #include <map>
 #include <memory>
@@ -26,7 +28,7 @@ public:
 
     const std::string& str() const { return m_text ? *m_text : Empty(); }
     operator const std::string&() const { return str(); }  // NOLINT: reads as a string
-    bool SameText(const std::string& text) const { return m_text && *m_text == text; }
+    bool SameText(std::string_view text) const { return m_text && *m_text == text; }
 
     friend std::string operator+(const CFolderText& folder, const std::string& name) {
         return folder.str() + name;
@@ -102,17 +104,25 @@ struct CDigestKey {
     bool operator==(const CDigestKey& other) const = default;
 
 private:
+    // The bytes at offset read as one big-endian number.
     std::uint64_t Word64(std::size_t offset) const {
         std::uint64_t word = 0;
-        for (std::size_t i = 0; i < 8; ++i) {
-            word = (word << 8) | bytes[offset + i];
-        }
-        return word;
+        std::memcpy(&word, bytes.data() + offset, sizeof word);
+        return BigEndian(word);
     }
     std::uint32_t Word32(std::size_t offset) const {
         std::uint32_t word = 0;
-        for (std::size_t i = 0; i < 4; ++i) {
-            word = (word << 8) | bytes[offset + i];
+        std::memcpy(&word, bytes.data() + offset, sizeof word);
+        return BigEndian(word);
+    }
+    template <typename Word>
+    static Word BigEndian(Word word) {
+        if constexpr (std::endian::native == std::endian::little) {
+            if constexpr (sizeof(Word) == 8) {
+                return __builtin_bswap64(word);
+            } else {
+                return __builtin_bswap32(word);
+            }
         }
         return word;
     }
@@ -121,8 +131,7 @@ private:
 using CResultMap = std::map<CDigestKey, std::unique_ptr<CDuplicateGroup>>;
 
 // Builds the record of a file found at fullPath (its folder followed by info.name).
-std::unique_ptr<CFileRecord> NewFileRecord(const std::string& fullPath,
-                                           const mollwick::FileInfo& info);
+std::unique_ptr<CFileRecord> NewFileRecord(const std::string& fullPath, mollwick::FileInfo info);
 
 // Frees every group and record; the map stays, empty.
 void ClearResults(CResultMap& results);

@@ -87,9 +87,10 @@ TEST(FolderWalk, AWalkAheadKeepsFewFoldersOpenAndEveryFileGetsItsDetails) {
             for (std::size_t i = 0; i < batch->Size(); ++i) {
                 ASSERT_TRUE(batch->IsFile(i));
                 const CScanEvent& event = batch->Settled(i);
-                ASSERT_TRUE(event.info.isRegularFile) << event.text;
-                const int folder = std::stoi(event.text.substr(tree.Path().size() + 2));
-                EXPECT_EQ(event.info.size, static_cast<std::uint64_t>(folder % 97)) << event.text;
+                const std::string path = event.FullPath();
+                ASSERT_TRUE(event.info.isRegularFile) << path;
+                const int folder = std::stoi(path.substr(tree.Path().size() + 2));
+                EXPECT_EQ(event.info.size, static_cast<std::uint64_t>(folder % 97)) << path;
                 // Counting the descriptors is slow: the walk gets as far ahead as it may.
                 most = std::max(most, OpenDescriptors());
                 ++files;
