@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <optional>
 #include <random>
 
 #include "platform/DirectoryReader.h"
@@ -109,6 +110,30 @@ TEST(Detection, ByNameComparesTheExactName) {
     EXPECT_EQ(harness.Worker().m_nDuplicates, 4);
 }
 
+// Sets the time zone for the life of the object, then puts back the one before.
+class ScopedTimeZone {
+public:
+    explicit ScopedTimeZone(const char* zone) {
+        const char* saved = std::getenv("TZ");
+        m_saved = saved != nullptr ? std::optional<std::string>(saved) : std::nullopt;
+        ::setenv("TZ", zone, 1);
+        ::tzset();
+    }
+    ~ScopedTimeZone() {
+        if (m_saved) {
+            ::setenv("TZ", m_saved->c_str(), 1);
+        } else {
+            ::unsetenv("TZ");
+        }
+        ::tzset();
+    }
+    ScopedTimeZone(const ScopedTimeZone&) = delete;
+    ScopedTimeZone& operator=(const ScopedTimeZone&) = delete;
+
+private:
+    std::optional<std::string> m_saved;
+};
+
 TEST(Detection, RecordKeepsTheLowSizeWordAndTheLocalTime) {
     TempDir tree;
     const std::string big = tree.Path("big.bin");
@@ -122,19 +147,11 @@ TEST(Detection, RecordKeepsTheLowSizeWordAndTheLocalTime) {
     const timespec times[2] = {{1640993400, 0}, {1640993400, 0}};
     ASSERT_EQ(::utimensat(AT_FDCWD, big.c_str(), times, 0), 0);
 
-    const char* saved = std::getenv("TZ");
-    const std::string savedZone = saved != nullptr ? saved : "";
-    ::setenv("TZ", "XYZ-2", 1);  // two hours ahead of UTC
-    ::tzset();
     WorkerHarness harness;
-    const bool done = harness.Search({{tree.Path()}, "*", COMPARE_BY_NAME});
-    if (saved != nullptr) {
-        ::setenv("TZ", savedZone.c_str(), 1);
-    } else {
-        ::unsetenv("TZ");
+    {
+        const ScopedTimeZone zone("XYZ-2");  // two hours ahead of UTC
+        ASSERT_TRUE(harness.Search({{tree.Path()}, "*", COMPARE_BY_NAME}));
     }
-    ::tzset();
-    ASSERT_TRUE(done);
     ASSERT_EQ(harness.Results().size(), 1u);
     const CFileRecord& record = *harness.Results().begin()->second->pFirst;
     EXPECT_EQ(record.nSize, 1u << 30);
@@ -147,10 +164,7 @@ TEST(Detection, RecordKeepsTheLowSizeWordAndTheLocalTime) {
 // The time text against the format it stands for, over a wide range of
 // instants and a zone with a half-hour offset.
 TEST(Detection, TimeTextIsTheLocalTimeInTheFixedFormat) {
-    const char* saved = std::getenv("TZ");
-    const std::string savedZone = saved != nullptr ? saved : "";
-    ::setenv("TZ", "XYZ-5:30", 1);
-    ::tzset();
+    const ScopedTimeZone zone("XYZ-5:30");
     std::vector<std::time_t> instants = {0, 1640993400 - 19800, -1, 253402300800 - 19800,
                                          -62040000000};
     std::mt19937_64 random(3);
@@ -168,12 +182,6 @@ TEST(Detection, TimeTextIsTheLocalTimeInTheFixedFormat) {
                       local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
         expected.push_back(text);
     }
-    if (saved != nullptr) {
-        ::setenv("TZ", savedZone.c_str(), 1);
-    } else {
-        ::unsetenv("TZ");
-    }
-    ::tzset();
     EXPECT_EQ(texts[0], "1970/01/01 05:30:00");
     EXPECT_EQ(texts[1], "2021/12/31 23:30:00");
     EXPECT_EQ(texts[2], "1970/01/01 05:29:59");
